@@ -1,0 +1,11 @@
+# Flags shared by every target of the project.
+add_library(orvo_options INTERFACE)
+target_compile_options(orvo_options INTERFACE -Wall -Wextra -Werror -fno-fast-math)
+if(ORVO_SANITIZE)
+  target_compile_options(orvo_options INTERFACE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(orvo_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(ORVO_FUZZ)
+  target_compile_options(orvo_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
+  target_link_options(orvo_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,7 @@
+#include "app/player.h"
+
+namespace orvo {
+
+int RunPlayer(int, char**) { return 0; }
+
+}  // namespace orvo

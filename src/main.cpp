@@ -1,0 +1,3 @@
+#include "app/player.h"
+
+int main(int argc, char** argv) { return orvo::RunPlayer(argc, argv); }

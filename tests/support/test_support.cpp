@@ -1,0 +1,63 @@
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+
+#include "base/cp932.h"
+#include "base/files.h"
+
+namespace orvo::test {
+
+std::string Sjis(std::string_view utf8) {
+  std::string out;
+  if (!TryUtf8ToCp932(utf8, out)) ADD_FAILURE() << "not convertible to CP932: " << utf8;
+  return out;
+}
+
+std::string MakeTempDir(std::string_view name) {
+  static int counter = 0;
+  std::string path = PrivateTempFolder() + "/" + std::string(name) + "-" + std::to_string(++counter);
+  std::filesystem::remove_all(path);
+  std::filesystem::create_directories(path);
+  return path;
+}
+
+std::string TestDataDir() {
+  const char* dir = std::getenv("ORVO_TEST_DATA");
+  return dir ? dir : ".";
+}
+
+std::string BuildDir() {
+  const char* dir = std::getenv("ORVO_BUILD_DIR");
+  return dir ? dir : ".";
+}
+
+int RunCommand(const std::string& command, std::string* output) {
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return -1;
+  std::string text;
+  char buffer[4096];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, got);
+  int status = ::pclose(pipe);
+  if (output) *output = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void WriteFile(const std::string& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const std::string& path) {
+  std::string bytes;
+  ReadWholeFile(path, bytes);
+  return bytes;
+}
+
+}  // namespace orvo::test

@@ -1,0 +1,26 @@
+#pragma once
+// orvokit: every subcommand lives in a file of its own and registers itself
+// here, so that new subcommands need no edit of a shared list.
+#include <string>
+#include <vector>
+
+namespace orvo::kit {
+
+struct TCommandInfo {
+  const char* name;     // first word on the command line ("pack", "project" ...)
+  const char* usage;    // one line: arguments and options
+  const char* summary;  // one line: what it does
+  // args: the words after the subcommand name. Returns the exit status:
+  // 0 done, 1 failed (message printed), 2 wrong usage.
+  int (*run)(const std::vector<std::string>& args);
+};
+
+// Called from a static initialiser in each subcommand file.
+bool RegisterCommand(const TCommandInfo& info);
+
+// Prints "orvokit NAME USAGE" to stderr and returns 2, for wrong arguments.
+int UsageError(const char* name, const std::string& problem = {});
+
+int Main(int argc, char** argv);
+
+}  // namespace orvo::kit
