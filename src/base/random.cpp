@@ -1,0 +1,10 @@
+#include "base/random.h"
+
+namespace orvo {
+
+TProcessRandom& ProcessRandom() {
+  static TProcessRandom generator;
+  return generator;
+}
+
+}  // namespace orvo
