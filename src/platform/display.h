@@ -1,0 +1,70 @@
+#pragma once
+// The window that shows the stage, or its headless stand-in. The shell never
+// asks which one it has.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/input_event.h"
+
+namespace orvo {
+
+struct TRect {
+  int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool Empty() const { return right <= left || bottom <= top; }
+};
+
+// A finished stage image: 32-bit pixels 0x00RRGGBB, rows of stride bytes.
+struct TFrameView {
+  int width = 0;
+  int height = 0;
+  const uint8_t* pixels = nullptr;
+  size_t stride = 0;
+};
+
+enum class TScaleMode { Smooth, Integer };
+
+struct TDisplayOptions {
+  std::string title_utf8;
+  int stage_width = 640;
+  int stage_height = 480;
+  bool show_toolbar = true;
+  bool japanese = true;  // toolbar and dialog texts
+  TScaleMode scale = TScaleMode::Smooth;
+};
+
+class IDisplay {
+ public:
+  virtual ~IDisplay() = default;
+  // Creates the window (client = stage + toolbar strip), centred; false when it cannot.
+  virtual bool Open(const TDisplayOptions& options) = 0;
+  // Changes the caption.
+  virtual void SetTitle(const std::string& title_utf8) = 0;
+  // Appends pending input to events without waiting.
+  virtual void PollEvents(std::vector<TInputEvent>& events) = 0;
+  // Sleeps until input arrives or timeout_ms passes (no busy waiting).
+  virtual void WaitEvents(int timeout_ms) = 0;
+  // Shows the changed rectangles of frame; the rest of the window keeps what it showed.
+  virtual void Present(const TFrameView& frame, const std::vector<TRect>& dirty) = 0;
+  // Switches between a window and the desktop's full screen.
+  virtual void SetFullScreen(bool full) = 0;
+  virtual bool IsFullScreen() const = 0;
+  // Moves the pointer over a stage coordinate.
+  virtual void WarpMouse(int stage_x, int stage_y) = 0;
+  // The pointer's last known stage coordinate.
+  virtual void MousePosition(int& stage_x, int& stage_y) const = 0;
+  // True for the real window, false for the headless stand-in.
+  virtual bool HasWindow() const = 0;
+};
+
+// A display with a window when a display server is reachable and headless is
+// not asked for; the headless stand-in otherwise.
+std::unique_ptr<IDisplay> CreateWindowDisplay();
+std::unique_ptr<IDisplay> CreateHeadlessDisplay();
+// True when a window can be opened (DISPLAY or WAYLAND_DISPLAY set and the video system starts).
+bool WindowSystemAvailable();
+
+}  // namespace orvo
