@@ -24,7 +24,7 @@ function(orvo_add_test_suite name)
   target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(test_${name} PRIVATE orvo_options orvo_${name} orvo_testsupport ${ARG_DEPS}
                         GTest::gtest GTest::gtest_main)
-  add_test(NAME ${name} COMMAND test_${name} --gtest_brief=1
+  add_test(NAME ${name} COMMAND test_${name}
            WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "ORVO_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR};ORVO_BUILD_DIR=${PROJECT_BINARY_DIR}")
 endfunction()

@@ -1,7 +1,168 @@
 #include "app/player.h"
 
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+#include "app/form_view.h"
+#include "app/game_ini.h"
+#include "app/loose_files.h"
+#include "app/options.h"
+#include "base/cp932.h"
+#include "base/error.h"
+#include "base/files.h"
+#include "base/random.h"
+#include "base/trace.h"
+#include "platform/config_window.h"
+#include "platform/single_instance.h"
+
 namespace orvo {
 
-int RunPlayer(int, char**) { return 0; }
+namespace {
+
+std::string ProgramFolder() {
+  std::error_code error;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string(".") : self.parent_path().string();
+}
+
+// Milliseconds since midnight, UTC: the seed the Windows player took from the time of day.
+uint32_t TimeOfDaySeed() {
+  auto now = std::chrono::system_clock::now();
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+  return static_cast<uint32_t>(ms % 86400000);
+}
+
+int RunConfig(const TPlayerOptions& options, const std::string& program_folder) {
+  std::string game_folder = options.game_args.size() > 1 ? options.game_args[1] : program_folder;
+  std::string path = LocateGameIni(game_folder, program_folder);
+  TGameIni ini;
+  ReadGameIni(path, ini);
+  TConfigValues values{ini.use_direct_sound, ini.delay_time / 100};
+  if (options.headless || !WindowSystemAvailable()) {
+    std::printf("%s\n[Sound]\nDirectSound=%d\nDelayTime=%d\n", path.c_str(), values.use_direct_sound ? 1 : 0,
+                values.delay_position * 100);
+    return 0;
+  }
+  if (RunConfigWindow(values)) WriteGameIniSound(path, values.use_direct_sound, values.delay_position * 100);
+  return 0;
+}
+
+void WriteVariableDump(const std::string& path) {
+  // One line per variable once the variable store exists; an empty store writes an empty file.
+  WriteFileAtomically(path, "");
+}
+
+void ShowError(IDialogs& dialogs, const char* caption, const EOrvoError& error) {
+  dialogs.MessageBox(caption, error.what(), TBoxButtons::Ok, TBoxIcon::Error);
+}
+
+}  // namespace
+
+int RunPlayer(int argc, char** argv) {
+  TPlayerOptions options;
+  std::string error;
+  if (!ParsePlayerOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "orvoplayer: %s\n%s", error.c_str(), PlayerUsage().c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(PlayerUsage().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("orvoplayer 0.1.0\n");
+    return 0;
+  }
+  std::string program_folder = ProgramFolder();
+  if (options.config) return RunConfig(options, program_folder);
+
+  std::string game_folder = options.game_args.empty() ? program_folder : options.game_args[0];
+  TSingleInstanceLock instance;
+  if (!instance.Acquire(game_folder)) return 0;  // another player runs this game: leave silently
+
+  if (!options.trace_file.empty() && !Trace().Open(options.trace_file)) {
+    std::fprintf(stderr, "orvoplayer: cannot write %s\n", options.trace_file.c_str());
+    return 1;
+  }
+  ProcessRandom().Seed(options.seed ? *options.seed : TimeOfDaySeed());
+
+  TRuntimeState state;
+  TGameIni ini;
+  ReadGameIni(LocateGameIni(game_folder, program_folder), ini);
+
+  bool windowed = !options.headless && WindowSystemAvailable();
+  std::unique_ptr<IDisplay> display = windowed ? CreateWindowDisplay() : CreateHeadlessDisplay();
+  std::unique_ptr<IDialogs> dialogs = windowed ? CreateWindowDialogs() : CreateHeadlessDialogs();
+  std::unique_ptr<IClock> clock =
+      options.fixed_step > 0 ? CreateFixedStepClock(static_cast<uint32_t>(options.fixed_step)) : CreateSteadyClock();
+
+  Trace().Line("FormCreate");
+  TLooseFolderFiles files(game_folder);
+  Trace().Line("OrvoInitialize");
+  Trace().Line("TProject.Create");
+  TProject project(state, files, *dialogs);
+  int status = 0;
+  try {
+    if (!project.Load()) return 1;
+  } catch (const EOrvoError& failure) {
+    ShowError(*dialogs, "エラー", failure);
+    return 1;
+  }
+
+  TDisplayOptions display_options;
+  display_options.title_utf8 = Cp932ToUtf8(project.Title());
+  display_options.stage_width = project.Width();
+  display_options.stage_height = project.Height();
+  display_options.show_toolbar = project.Settings().show_toolbar;
+  display_options.scale = options.integer_scale ? TScaleMode::Integer : TScaleMode::Smooth;
+  if (!display->Open(display_options)) {
+    std::fprintf(stderr, "orvoplayer: cannot open a window; running headless\n");
+    display = CreateHeadlessDisplay();
+    display->Open(display_options);
+  }
+
+  TFormView form(options, state, *display, *dialogs, *clock);
+  if (!project.Start()) return 1;
+  Trace().Line("DXSound.Initialize");
+  Trace().Line("MediaInit");
+  Trace().Line("OrvoInitColor");
+  try {
+    form.Run(project);
+  } catch (const EOrvoError& failure) {
+    state.SetFatal();
+    ShowError(*dialogs, "情報", failure);
+    status = 1;
+  }
+
+  state.terminating = true;
+  Trace().Line("FormClose");
+  Trace().Line("Project.Free");
+  Trace().Line("SysFuncMan.Free");
+  Trace().Line("ParamMan.Free");
+  Trace().Line("OrvoFinalize");
+  Trace().Line("MediaFinal");
+  if (state.fatal_error) status = 1;
+  try {
+    if (!options.screenshot.empty()) {
+      form.BackSurface().SavePng(options.screenshot);
+      std::printf("screenshot: %s\n", std::filesystem::absolute(options.screenshot).c_str());
+    }
+    if (!options.dump_vars_file.empty()) WriteVariableDump(options.dump_vars_file);
+  } catch (const EOrvoError& failure) {
+    std::fprintf(stderr, "orvoplayer: %s\n", failure.what());
+    status = 1;
+  }
+  for (const std::string& path : state.pending_temp_files) ::unlink(path.c_str());
+  for (const std::string& path : state.delete_at_exit_files) ::unlink(path.c_str());
+  if (std::getenv("ORVO_TIMING")) {
+    std::fprintf(stderr, "first presented frame: %.1f ms after start; %lld frame steps\n", form.FirstPresentMs(),
+                 static_cast<long long>(form.FramesRun()));
+  }
+  return status;
+}
 
 }  // namespace orvo

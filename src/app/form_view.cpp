@@ -1,0 +1,175 @@
+#include "app/form_view.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "base/cp932.h"
+#include "base/error.h"
+#include "base/files.h"
+#include "base/trace.h"
+#include "platform/locale.h"
+#include "surface/png_writer.h"
+
+namespace orvo {
+
+namespace {
+
+// Start of the process, for the time to the first presented frame.
+const auto process_start = std::chrono::steady_clock::now();
+
+}  // namespace
+
+void TBackSurface::Resize(int width, int height) {
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0);
+}
+
+TFrameView TBackSurface::View() const {
+  return TFrameView{width_, height_, reinterpret_cast<const uint8_t*>(pixels_.data()),
+                    static_cast<size_t>(width_) * 4};
+}
+
+void TBackSurface::SavePng(const std::string& path) const {
+  std::vector<uint8_t> rgba(pixels_.size() * 4);
+  for (size_t i = 0; i < pixels_.size(); ++i) {
+    uint32_t p = pixels_[i];
+    rgba[i * 4 + 0] = static_cast<uint8_t>(p >> 16);
+    rgba[i * 4 + 1] = static_cast<uint8_t>(p >> 8);
+    rgba[i * 4 + 2] = static_cast<uint8_t>(p);
+    rgba[i * 4 + 3] = 255;
+  }
+  SavePngRgba(path, width_, height_, rgba.data(), static_cast<size_t>(width_) * 4);
+}
+
+TFormView::TFormView(const TPlayerOptions& options, TRuntimeState& state, IDisplay& display, IDialogs& dialogs,
+                     IClock& clock)
+    : options_(options), state_(state), display_(display), dialogs_(dialogs), clock_(clock) {}
+
+void TFormView::PaintStage() {
+  // The stage paints its dirty rectangles into the back surface here once it exists.
+}
+
+void TFormView::Present() {
+  if (dirty_.empty()) return;  // nothing changed: nothing is shown again
+  display_.Present(back_.View(), dirty_);
+  if (first_present_ms_ < 0) {
+    first_present_ms_ =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - process_start).count();
+  }
+}
+
+void TFormView::ClearDirty() { dirty_.clear(); }
+
+void TFormView::ConfirmExit() {
+  bool saved = state_.terminating;
+  state_.terminating = true;
+  std::string title = Cp932ToUtf8(project_->Title());
+  std::string question = UserLanguageIsJapanese() ? "「" + title + "」を終了しますか？" : "Do you want to exit " + title + "?";
+  if (dialogs_.MessageBox(title, question, TBoxButtons::YesNo, TBoxIcon::Question) == TBoxAnswer::Yes) {
+    closing_ = true;
+  } else {
+    state_.terminating = saved;
+  }
+}
+
+void TFormView::Deactivate() {
+  if (!project_->Settings().pause_when_inactive) return;
+  // The media managers suspend and the stage clears its keys here once they exist.
+  paused_ = true;
+  active_ = false;
+}
+
+void TFormView::Activate() {
+  paused_ = false;
+  active_ = true;
+  // The pause never reaches the game clock: the next tick counts from now.
+  frame_clock_.Restart(clock_.NowMs());
+  state_.last_tick_time = clock_.NowMs();
+}
+
+void TFormView::ToggleFullScreen() {
+  state_.display_switching = true;
+  Trace().Line("SetFullScreen");
+  display_.SetFullScreen(!display_.IsFullScreen());
+  state_.display_switching = false;
+}
+
+void TFormView::HandleEvent(const TInputEvent& event) {
+  switch (event.kind) {
+    case TInputKind::CloseRequest:
+      closing_ = true;
+      break;
+    case TInputKind::ExitButton:
+      ConfirmExit();
+      break;
+    case TInputKind::ToggleFullScreen:
+      ToggleFullScreen();
+      break;
+    case TInputKind::Activate:
+      Activate();
+      break;
+    case TInputKind::Deactivate:
+      Deactivate();
+      break;
+    case TInputKind::Answer:
+      dialogs_.QueueAnswer(event.text);
+      break;
+    default:
+      // Keys, mouse and wheel reach the stage once it exists; input is taken only while active.
+      break;
+  }
+}
+
+void TFormView::TakeShots() {
+  for (const TShotRequest& shot : options_.shots) {
+    if (shot.frame == frames_run_) back_.SavePng(shot.path);
+  }
+}
+
+void TFormView::Run(TProject& project) {
+  project_ = &project;
+  back_.Resize(project.Width(), project.Height());
+  // The first drawn frame shows the whole stage.
+  dirty_.push_back(TRect{0, 0, back_.Width(), back_.Height()});
+  if (!options_.input_file.empty()) {
+    std::string text, error;
+    std::vector<TTimedInput> events;
+    if (!ReadWholeFile(options_.input_file, text)) throw EOrvoError("Cannot read input script " + options_.input_file);
+    if (!ParseInputScript(text, events, error)) throw EOrvoError(options_.input_file + ": " + error);
+    input_ = TInputScript(std::move(events));
+  }
+  frame_clock_.Restart(clock_.NowMs());
+  state_.last_tick_time = clock_.NowMs();
+  TakeShots();
+  std::vector<TInputEvent> events;
+  while (!closing_) {
+    if (options_.frames >= 0 && frames_run_ >= options_.frames) break;
+    events.clear();
+    display_.PollEvents(events);
+    input_.TakeDue(static_cast<int>(frames_run_), events);
+    for (const TInputEvent& event : events) HandleEvent(event);
+    if (closing_) break;
+    if (paused_) {
+      display_.WaitEvents(100);
+      continue;
+    }
+    if (clock_.IsFixedStep()) {
+      clock_.OnTick();
+    } else {
+      int wait = frame_clock_.TimeToNextTick(clock_.NowMs());
+      if (wait > 0) {
+        display_.WaitEvents(wait);
+        continue;
+      }
+    }
+    frame_clock_.Tick(clock_.NowMs(), state_);
+    // Ticks that arrive during a window/full-screen switch are dropped.
+    if (!state_.display_switching) StepFrame(state_, draw_, *this);
+    ++frames_run_;
+    TakeShots();
+    if (state_.terminating && !display_.HasWindow()) break;
+  }
+}
+
+}  // namespace orvo

@@ -1,0 +1,84 @@
+#pragma once
+// The main window of a running game and its frame loop: input routing,
+// activation, full screen, the exit question and shutdown.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/frame_clock.h"
+#include "app/frame_step.h"
+#include "app/game_ini.h"
+#include "app/options.h"
+#include "base/runtime_state.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/display.h"
+#include "platform/input_script.h"
+#include "script/project.h"
+
+namespace orvo {
+
+// The stage's finished image until the stage exists: black, 32 bits.
+class TBackSurface {
+ public:
+  void Resize(int width, int height);
+  TFrameView View() const;
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // Writes the image as PNG (RGBA, opaque).
+  void SavePng(const std::string& path) const;
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<uint32_t> pixels_;
+};
+
+class TFormView : public IFrameParts {
+ public:
+  TFormView(const TPlayerOptions& options, TRuntimeState& state, IDisplay& display, IDialogs& dialogs, IClock& clock);
+
+  // Runs frames until the window closes, --frames is reached, or a headless
+  // game stops. project must have loaded its settings and started.
+  void Run(TProject& project);
+
+  // Frame parts that the shell itself owns.
+  bool HasProject() const override { return project_ != nullptr; }
+  void PaintStage() override;
+  void Present() override;
+  void ClearDirty() override;
+
+  const TBackSurface& BackSurface() const { return back_; }
+  TBackSurface& BackSurface() { return back_; }
+  int64_t FramesRun() const { return frames_run_; }
+  // Milliseconds from start-up to the first presented frame (-1 before it).
+  double FirstPresentMs() const { return first_present_ms_; }
+
+ private:
+  void HandleEvent(const TInputEvent& event);
+  void ConfirmExit();
+  void Activate();
+  void Deactivate();
+  void ToggleFullScreen();
+  void TakeShots();
+
+  const TPlayerOptions& options_;
+  TRuntimeState& state_;
+  IDisplay& display_;
+  IDialogs& dialogs_;
+  IClock& clock_;
+  TProject* project_ = nullptr;
+  TFrameClock frame_clock_;
+  TDrawPhase draw_;
+  TInputScript input_;
+  TBackSurface back_;
+  std::vector<TRect> dirty_;
+  bool active_ = true;
+  bool paused_ = false;
+  bool closing_ = false;
+  int64_t frames_run_ = 0;
+  double first_present_ms_ = -1;
+};
+
+}  // namespace orvo

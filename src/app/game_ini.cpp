@@ -1,0 +1,36 @@
+#include "app/game_ini.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/ini_file.h"
+
+namespace orvo {
+
+int NormaliseDelayTime(int delay_time) { return std::clamp(delay_time / 100 * 100, 100, 500); }
+
+bool ReadGameIni(const std::string& path, TGameIni& ini) {
+  TIniFile file;
+  if (!std::filesystem::is_regular_file(path) || !file.Load(path)) return false;
+  ini.use_direct_sound = file.ReadBool("Sound", "DirectSound", true);
+  ini.delay_time = NormaliseDelayTime(file.ReadInteger("Sound", "DelayTime", ini.delay_time));
+  ini.use_wmp = file.ReadBool("Video", "UseWMP", ini.use_wmp);
+  ini.font_default_only = file.ReadBool("Font", "DefaultOnly", false);
+  return true;
+}
+
+void WriteGameIniSound(const std::string& path, bool use_direct_sound, int delay_time) {
+  TIniFile file;
+  if (std::filesystem::is_regular_file(path)) file.Load(path);
+  file.WriteBool("Sound", "DirectSound", use_direct_sound);
+  file.WriteInteger("Sound", "DelayTime", delay_time);
+  file.Save(path);
+}
+
+std::string LocateGameIni(const std::string& game_folder, const std::string& program_folder) {
+  std::string in_game = game_folder + "/game.ini";
+  if (std::filesystem::is_regular_file(in_game)) return in_game;
+  return program_folder + "/game.ini";
+}
+
+}  // namespace orvo
