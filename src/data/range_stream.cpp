@@ -51,6 +51,16 @@ void TRangeStream::ReadUnderlyingExact(int64_t position, void* buffer, size_t co
 
 size_t TRangeStream::Read(void* buffer, size_t count) {
   std::lock_guard lock(mutex_);
+  return ReadLocked(buffer, count);
+}
+
+size_t TRangeStream::ReadAt(int64_t position, void* buffer, size_t count) {
+  std::lock_guard lock(mutex_);
+  position_ = Clamp(position, Size());
+  return ReadLocked(buffer, count);
+}
+
+size_t TRangeStream::ReadLocked(void* buffer, size_t count) {
   size_t take = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), length_ - position_));
   if (take == 0) return 0;
   // The window was cut to the source at construction, so a short read means
@@ -109,8 +119,7 @@ void TScrambleRangeStream::ReadHeader() {
   position_ = 0;
 }
 
-size_t TScrambleRangeStream::Read(void* buffer, size_t count) {
-  std::lock_guard lock(mutex_);
+size_t TScrambleRangeStream::ReadLocked(void* buffer, size_t count) {
   uint8_t* out = static_cast<uint8_t*>(buffer);
   const int64_t data_start = Start() + kScrambleHeaderSize;
   size_t done = 0;

@@ -29,6 +29,9 @@ class TRangeStream : public TStream {
 
   // Reads at most the bytes left in the window.
   size_t Read(void* buffer, size_t count) override;
+  // Moves to position and reads, as one step under the lock, so that threads
+  // sharing the stream never read at each other's position.
+  size_t ReadAt(int64_t position, void* buffer, size_t count);
   // The target is clamped to [0, Size()].
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   // Length of the window.
@@ -43,6 +46,8 @@ class TRangeStream : public TStream {
   // Exact form: a short read raises EReadError.
   void ReadUnderlyingExact(int64_t position, void* buffer, size_t count);
   static int64_t Clamp(int64_t target, int64_t limit);
+  // Reads at position_ and advances it; the lock is held by the caller.
+  virtual size_t ReadLocked(void* buffer, size_t count);
 
   std::mutex mutex_;
   int64_t position_ = 0;  // relative to start_
@@ -72,8 +77,6 @@ class TScrambleRangeStream : public TRangeStream {
   TScrambleRangeStream(std::unique_ptr<TStream> source, int64_t length, int64_t start);
   static std::unique_ptr<TScrambleRangeStream> Attach(TStream& stream, int64_t length, int64_t start);
 
-  // Reads plain bytes through the block map; stops at the end of the data.
-  size_t Read(void* buffer, size_t count) override;
   // The target is clamped to [0, data length].
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   // Length of the plain data.
@@ -84,6 +87,8 @@ class TScrambleRangeStream : public TRangeStream {
  private:
   TScrambleRangeStream(TStream* external, int64_t length, int64_t start);
   void ReadHeader();
+  // Reads plain bytes through the block map; stops at the end of the data.
+  size_t ReadLocked(void* buffer, size_t count) override;
 
   int32_t block_ = 0;
   TScrambleInts inverse_{0};
