@@ -12,12 +12,10 @@
 
 namespace orvo {
 
-namespace {
-
-// Start of the process, for the time to the first presented frame.
-const auto process_start = std::chrono::steady_clock::now();
-
-}  // namespace
+double MillisecondsSinceStart() {
+  static const auto process_start = std::chrono::steady_clock::now();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - process_start).count();
+}
 
 void TBackSurface::Resize(int width, int height) {
   width_ = std::max(width, 0);
@@ -54,8 +52,7 @@ void TFormView::Present() {
   if (dirty_.empty()) return;  // nothing changed: nothing is shown again
   display_.Present(back_.View(), dirty_);
   if (first_present_ms_ < 0) {
-    first_present_ms_ =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - process_start).count();
+    first_present_ms_ = MillisecondsSinceStart();
   }
 }
 

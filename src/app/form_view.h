@@ -19,6 +19,9 @@
 
 namespace orvo {
 
+// Milliseconds since the first call (made at the very start of the program).
+double MillisecondsSinceStart();
+
 // The stage's finished image until the stage exists: black, 32 bits.
 class TBackSurface {
  public:

@@ -6,7 +6,7 @@ namespace orvo {
 
 void TFrameClock::Restart(uint32_t now) {
   reference_ = now;
-  wait_ = 1;
+  due_ = now + 1;
 }
 
 int TFrameClock::Tick(uint32_t now, TRuntimeState& state) {
@@ -15,15 +15,16 @@ int TFrameClock::Tick(uint32_t now, TRuntimeState& state) {
   state.total_elapsed = static_cast<int32_t>(static_cast<uint32_t>(state.total_elapsed) + interval);
   state.frame_delta = static_cast<int32_t>(std::min<uint32_t>(interval, kMaxFrameDelta));
   state.last_tick_time = now;
-  int64_t wait = static_cast<int64_t>(kTickCadenceMs) - static_cast<int64_t>(interval);
-  wait_ = static_cast<int>(std::max<int64_t>(1, wait));
   reference_ = now;
-  return wait_;
+  int32_t late = static_cast<int32_t>(now - due_);
+  if (late < 0) late = 0;
+  due_ = late >= kTickCadenceMs ? now + kTickCadenceMs : due_ + kTickCadenceMs;
+  return std::max(1, static_cast<int>(static_cast<int32_t>(due_ - now)));
 }
 
 int TFrameClock::TimeToNextTick(uint32_t now) const {
-  uint32_t since = now - reference_;
-  return since >= static_cast<uint32_t>(wait_) ? 0 : wait_ - static_cast<int>(since);
+  int32_t left = static_cast<int32_t>(due_ - now);
+  return left > 0 ? left : 0;
 }
 
 }  // namespace orvo

@@ -15,12 +15,16 @@ class TFrameClock {
   // Accounts a tick at time now into the state and returns the milliseconds to
   // wait before the next one (at least 1).
   int Tick(uint32_t now, TRuntimeState& state);
+  // Ticks are due every 15 ms. A tick that comes a little late makes the next
+  // wait shorter, so the cadence holds on average; after a stall of a whole
+  // period or more the schedule starts again from now instead of catching up
+  // in a burst.
   // Milliseconds until the next tick is due, from now (0 when overdue).
   int TimeToNextTick(uint32_t now) const;
 
  private:
   uint32_t reference_ = 0;
-  int wait_ = 1;
+  uint32_t due_ = 1;
 };
 
 }  // namespace orvo

@@ -56,6 +56,12 @@ void WriteVariableDump(const std::string& path) {
   WriteFileAtomically(path, "");
 }
 
+// Start-up stages with ORVO_TIMING set, for measuring the time to the first frame.
+void TimingMark(const char* stage) {
+  static const bool enabled = std::getenv("ORVO_TIMING") != nullptr;
+  if (enabled) std::fprintf(stderr, "%8.1f ms  %s\n", MillisecondsSinceStart(), stage);
+}
+
 void ShowError(IDialogs& dialogs, const char* caption, const EOrvoError& error) {
   dialogs.MessageBox(caption, error.what(), TBoxButtons::Ok, TBoxIcon::Error);
 }
@@ -63,6 +69,7 @@ void ShowError(IDialogs& dialogs, const char* caption, const EOrvoError& error) 
 }  // namespace
 
 int RunPlayer(int argc, char** argv) {
+  MillisecondsSinceStart();
   TPlayerOptions options;
   std::string error;
   if (!ParsePlayerOptions(argc, argv, options, error)) {
@@ -100,6 +107,7 @@ int RunPlayer(int argc, char** argv) {
   std::unique_ptr<IClock> clock =
       options.fixed_step > 0 ? CreateFixedStepClock(static_cast<uint32_t>(options.fixed_step)) : CreateSteadyClock();
 
+  TimingMark("options parsed");
   Trace().Line("FormCreate");
   TLooseFolderFiles files(game_folder);
   Trace().Line("OrvoInitialize");
@@ -113,6 +121,7 @@ int RunPlayer(int argc, char** argv) {
     return 1;
   }
 
+  TimingMark("project loaded");
   TDisplayOptions display_options;
   display_options.title_utf8 = Cp932ToUtf8(project.Title());
   display_options.stage_width = project.Width();
@@ -125,6 +134,7 @@ int RunPlayer(int argc, char** argv) {
     display->Open(display_options);
   }
 
+  TimingMark("window open");
   TFormView form(options, state, *display, *dialogs, *clock);
   if (!project.Start()) return 1;
   Trace().Line("DXSound.Initialize");

@@ -64,7 +64,7 @@ class IDisplay {
 // not asked for; the headless stand-in otherwise.
 std::unique_ptr<IDisplay> CreateWindowDisplay();
 std::unique_ptr<IDisplay> CreateHeadlessDisplay();
-// True when a window can be opened (DISPLAY or WAYLAND_DISPLAY set and the video system starts).
+// True when a display server is named (DISPLAY or WAYLAND_DISPLAY); opening may still fail.
 bool WindowSystemAvailable();
 
 }  // namespace orvo

@@ -65,11 +65,29 @@ TEST(FrameClock, CapsTheDeltaWrapsTheTotalAndNeverJumpsAfterAPause) {
   // The millisecond counter and the total both wrap without a jump.
   state.total_elapsed = INT32_MAX - 5;
   clock.Restart(0xFFFFFFF0u);
-  EXPECT_EQ(clock.Tick(0x00000005u, state), 1);  // 21 ms passed: the next tick is due at once
+  clock.Tick(0x00000005u, state);
   EXPECT_EQ(state.frame_delta, 21);
   EXPECT_EQ(state.total_elapsed, INT32_MIN + 15);
-  clock.Tick(0x0000000Fu, state);
-  EXPECT_EQ(clock.TimeToNextTick(0x0000000Fu), 5);
+}
+
+TEST(FrameClock, HoldsA15MillisecondCadence) {
+  // now, then the wait the clock asks for before the next tick.
+  const std::pair<uint32_t, int> ticks[] = {
+      {1, 15}, {16, 15}, {31, 15},
+      {51, 10},   // five late: the next tick comes sooner
+      {61, 15},
+      {500, 15},  // a stall: no burst of ticks to catch up
+      {515, 15},
+  };
+  TRuntimeState state;
+  TFrameClock clock;
+  clock.Restart(0);
+  EXPECT_EQ(clock.TimeToNextTick(0), 1);
+  for (auto [now, wait] : ticks) {
+    EXPECT_EQ(clock.Tick(now, state), wait) << now;
+    EXPECT_EQ(clock.TimeToNextTick(now), wait);
+  }
+  EXPECT_EQ(clock.TimeToNextTick(540), 0);
 }
 
 class TRecordingParts : public IFrameParts {
