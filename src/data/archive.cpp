@@ -240,7 +240,7 @@ void TVrFileCollection::Open(const std::string& path) {
     SetBaseFolder(path);
     return;
   }
-  auto file = std::make_unique<TKwBigFileStream>(path, TBigFileMode::Read);
+  auto file = std::make_shared<TKwBigFileStream>(path, TBigFileMode::Read);
   SetBaseFolder(FolderOfPath(path));
   archive_file_ = path;
   const int64_t size = file->Size();
@@ -264,8 +264,8 @@ void TVrFileCollection::Open(const std::string& path) {
 std::vector<uint8_t> TVrFileCollection::ReadStored(const TVrFile& entry) {
   if (!archive_) throw EReadError("No archive stream");
   std::vector<uint8_t> stored(static_cast<size_t>(entry.size));
-  archive_->SetPosition(entry.offset);
-  archive_->ReadBuffer(stored.data(), stored.size());
+  if (archive_->ReadAt(entry.offset, stored.data(), stored.size()) != stored.size())
+    throw EReadError("Stream read error");
   return stored;
 }
 
@@ -292,8 +292,8 @@ std::unique_ptr<TStream> TVrFileCollection::OpenRange(std::string_view name) {
   TVrFile* entry = Find(name);
   if (!entry || !archive_ || archive_file_.empty()) return nullptr;
   if (entry->storage == 2 || entry->storage == 3)
-    return std::make_unique<TFileScrambleRangeStream>(archive_file_, entry->size, entry->offset);
-  return std::make_unique<TFileRangeStream>(archive_file_, entry->size, entry->offset);
+    return std::make_unique<TScrambleRangeStream>(archive_, entry->size, entry->offset);
+  return std::make_unique<TRangeStream>(archive_, entry->size, entry->offset);
 }
 
 void TVrFileCollection::ListFolder(std::string_view folder, std::vector<std::string>& list) const {

@@ -117,7 +117,7 @@ class TVrFileCollection {
   THashCollection<TVrFile> entries_;
   std::string base_folder_;
   std::string archive_file_;
-  std::unique_ptr<TStream> archive_;
+  std::shared_ptr<class TKwBigFileStream> archive_;  // shared with the range streams
   int64_t archive_start_ = 0;
   int64_t end_offset_ = 0;  // end of the last entry (the directory's closing offset)
   int32_t version_ = kArchiveVersion;

@@ -1,6 +1,7 @@
 #include "data/big_file_stream.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,11 +71,18 @@ void TKwBigFileStream::OpenPart(int index, bool create) {
     ::close(fd);
     throw EReadError("Cannot open " + path);
   }
-  parts_.push_back({fd, static_cast<int64_t>(info.st_size)});
+  TPart part{fd, static_cast<int64_t>(info.st_size)};
+  if (mode_ == TBigFileMode::Read && part.size > 0) {
+    void* map = ::mmap(nullptr, static_cast<size_t>(part.size), PROT_READ, MAP_SHARED, fd, 0);
+    if (map != MAP_FAILED) part.map = static_cast<const uint8_t*>(map);  // else pread serves
+  }
+  parts_.push_back(part);
   size_ += info.st_size;
 }
 
 void TKwBigFileStream::ClosePart(TPart& part, bool flush) {
+  if (part.map) ::munmap(const_cast<uint8_t*>(part.map), static_cast<size_t>(part.size));
+  part.map = nullptr;
   if (part.fd < 0) return;
   if (flush) ::fsync(part.fd);
   ::close(part.fd);
@@ -91,6 +99,12 @@ size_t TKwBigFileStream::ReadAt(int64_t position, void* buffer, size_t count) {
     TPart& part = parts_[static_cast<size_t>(index)];
     if (offset >= part.size) break;  // a short part in the middle ends the data
     size_t want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count - done), part.size - offset));
+    if (part.map) {
+      std::memcpy(out + done, part.map + offset, want);
+      done += want;
+      position += static_cast<int64_t>(want);
+      continue;
+    }
     ssize_t got = ::pread(part.fd, out + done, want, offset);
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -101,6 +115,16 @@ size_t TKwBigFileStream::ReadAt(int64_t position, void* buffer, size_t count) {
     position += got;
   }
   return done;
+}
+
+const uint8_t* TKwBigFileStream::MappedAt(int64_t position, int64_t count) const {
+  if (position < 0 || count < 0) return nullptr;
+  int64_t index = position / part_size_;
+  int64_t offset = position % part_size_;
+  if (index >= static_cast<int64_t>(parts_.size())) return nullptr;
+  const TPart& part = parts_[static_cast<size_t>(index)];
+  if (!part.map || offset + count > part.size) return nullptr;
+  return part.map + offset;
 }
 
 size_t TKwBigFileStream::Read(void* buffer, size_t count) {

@@ -34,8 +34,13 @@ class TKwBigFileStream : public TStream {
   // Sum of the part sizes.
   int64_t Size() override { return size_; }
 
-  // Reads at an absolute position without moving the stream position.
+  // Reads at an absolute position without moving the stream position. On a
+  // stream opened for reading it changes no state, so threads may share it.
   size_t ReadAt(int64_t position, void* buffer, size_t count);
+
+  // The mapped bytes [position, position + count) when they lie in one
+  // mapped part, else null (then ReadAt serves).
+  const uint8_t* MappedAt(int64_t position, int64_t count) const;
 
   const std::string& FileName() const { return name_; }
   int PartCount() const { return static_cast<int>(parts_.size()); }
@@ -50,6 +55,9 @@ class TKwBigFileStream : public TStream {
   struct TPart {
     int fd = -1;
     int64_t size = 0;
+    // Read-only parts are mapped: scrambled entries are read block by block,
+    // and a system call per 4 KiB block would cost several times the copy.
+    const uint8_t* map = nullptr;
   };
   void OpenPart(int index, bool create);
   void ClosePart(TPart& part, bool flush);

@@ -1,6 +1,7 @@
 #include "data/range_stream.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/binary_io.h"
 #include "base/error.h"
@@ -11,6 +12,11 @@ namespace orvo {
 
 TRangeStream::TRangeStream(std::unique_ptr<TStream> source, int64_t length, int64_t start)
     : owned_(std::move(source)), source_(owned_.get()) {
+  Setup(length, start);
+}
+
+TRangeStream::TRangeStream(std::shared_ptr<TKwBigFileStream> file, int64_t length, int64_t start)
+    : owned_(std::move(file)), source_(owned_.get()) {
   Setup(length, start);
 }
 
@@ -28,6 +34,10 @@ void TRangeStream::Setup(int64_t length, int64_t start) {
   start_ = std::clamp<int64_t>(start, 0, size);
   int64_t available = size - start_;
   length_ = (length < 0 || length > available) ? available : length;
+}
+
+const uint8_t* TRangeStream::MappedData(int64_t position, int64_t count) const {
+  return file_ ? file_->MappedAt(position, count) : nullptr;
 }
 
 int64_t TRangeStream::Clamp(int64_t target, int64_t limit) { return std::clamp<int64_t>(target, 0, limit); }
@@ -89,10 +99,15 @@ int64_t TRangeStream::Seek(int64_t offset, TSeekOrigin origin) {
 }
 
 TFileRangeStream::TFileRangeStream(const std::string& path, int64_t length, int64_t start)
-    : TRangeStream(std::make_unique<TKwBigFileStream>(path, TBigFileMode::Read), length, start) {}
+    : TRangeStream(std::make_shared<TKwBigFileStream>(path, TBigFileMode::Read), length, start) {}
 
 TScrambleRangeStream::TScrambleRangeStream(std::unique_ptr<TStream> source, int64_t length, int64_t start)
     : TRangeStream(std::move(source), length, start) {
+  ReadHeader();
+}
+
+TScrambleRangeStream::TScrambleRangeStream(std::shared_ptr<TKwBigFileStream> file, int64_t length, int64_t start)
+    : TRangeStream(std::move(file), length, start) {
   ReadHeader();
 }
 
@@ -125,6 +140,9 @@ size_t TScrambleRangeStream::ReadLocked(void* buffer, size_t count) {
   size_t done = 0;
   // Stop when the data is used up: the last block may be short, and a loop
   // that waited for count to reach zero would never end there.
+  // Mapped archives are copied straight from memory: a system call per
+  // block would cost several times the copy.
+  const uint8_t* mapped = MappedData(data_start, data_length_);
   while (done < count && position_ < data_length_) {
     int64_t block_index = position_ / block_;
     int64_t within = position_ % block_;
@@ -134,7 +152,11 @@ size_t TScrambleRangeStream::ReadLocked(void* buffer, size_t count) {
     int64_t take = std::min<int64_t>(
         {block_ - within, static_cast<int64_t>(count - done), data_length_ - position_, data_length_ - stored_offset});
     if (take <= 0) break;
-    ReadUnderlyingExact(data_start + stored_offset, out + done, static_cast<size_t>(take));
+    if (mapped) {
+      std::memcpy(out + done, mapped + stored_offset, static_cast<size_t>(take));
+    } else {
+      ReadUnderlyingExact(data_start + stored_offset, out + done, static_cast<size_t>(take));
+    }
     done += static_cast<size_t>(take);
     position_ += take;
   }
@@ -148,6 +170,6 @@ int64_t TScrambleRangeStream::Seek(int64_t offset, TSeekOrigin origin) {
 }
 
 TFileScrambleRangeStream::TFileScrambleRangeStream(const std::string& path, int64_t length, int64_t start)
-    : TScrambleRangeStream(std::make_unique<TKwBigFileStream>(path, TBigFileMode::Read), length, start) {}
+    : TScrambleRangeStream(std::make_shared<TKwBigFileStream>(path, TBigFileMode::Read), length, start) {}
 
 }  // namespace orvo

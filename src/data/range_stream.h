@@ -23,6 +23,9 @@ class TRangeStream : public TStream {
   // there. A length of 0 is an empty window (an empty archive entry), not the
   // rest of the file.
   TRangeStream(std::unique_ptr<TStream> source, int64_t length, int64_t start);
+  // The same over a split file that other windows share (its positioned
+  // reads change no state, so windows on several threads never disturb each other).
+  TRangeStream(std::shared_ptr<TKwBigFileStream> file, int64_t length, int64_t start);
   // The same over a stream that someone else owns and keeps alive; it must not
   // be read through anything else while this window is in use.
   static std::unique_ptr<TRangeStream> Attach(TStream& stream, int64_t length, int64_t start);
@@ -46,6 +49,8 @@ class TRangeStream : public TStream {
   // Exact form: a short read raises EReadError.
   void ReadUnderlyingExact(int64_t position, void* buffer, size_t count);
   static int64_t Clamp(int64_t target, int64_t limit);
+  // The underlying bytes when they are mapped in memory, else null.
+  const uint8_t* MappedData(int64_t position, int64_t count) const;
   // Reads at position_ and advances it; the lock is held by the caller.
   virtual size_t ReadLocked(void* buffer, size_t count);
 
@@ -55,7 +60,7 @@ class TRangeStream : public TStream {
  private:
   void Setup(int64_t length, int64_t start);
 
-  std::unique_ptr<TStream> owned_;
+  std::shared_ptr<TStream> owned_;
   TStream* source_;
   TKwBigFileStream* file_ = nullptr;  // fast path: reads without moving a position
   int64_t start_ = 0;
@@ -75,6 +80,7 @@ class TScrambleRangeStream : public TRangeStream {
  public:
   // Reads the header; a window under 8 bytes or a block size below 1 raises EFormatError.
   TScrambleRangeStream(std::unique_ptr<TStream> source, int64_t length, int64_t start);
+  TScrambleRangeStream(std::shared_ptr<TKwBigFileStream> file, int64_t length, int64_t start);
   static std::unique_ptr<TScrambleRangeStream> Attach(TStream& stream, int64_t length, int64_t start);
 
   // The target is clamped to [0, data length].
