@@ -97,6 +97,7 @@ std::vector<uint8_t> DecodeStored(std::string_view stored, uint8_t storage) {
 
 void TVrFileCollection::Clear() {
   entries_.Clear();
+  index_.clear();
   archive_.reset();
   archive_file_.clear();
   archive_start_ = 0;
@@ -109,7 +110,11 @@ void TVrFileCollection::SetBaseFolder(std::string folder) {
   base_folder_ = std::move(folder);
 }
 
-TVrFile& TVrFileCollection::Add(std::string name) { return entries_.Add(std::make_unique<TVrFile>(), std::move(name)); }
+TVrFile& TVrFileCollection::Add(std::string name) {
+  TVrFile& entry = entries_.Add(std::make_unique<TVrFile>(), std::move(name));
+  index_.try_emplace(LowerAscii(entry.Name()), &entry);
+  return entry;
+}
 
 TVrFile& TVrFileCollection::AddMemory(std::string name) {
   TVrFile& entry = Add(std::move(name));
@@ -118,15 +123,30 @@ TVrFile& TVrFileCollection::AddMemory(std::string name) {
 }
 
 void TVrFileCollection::Delete(std::string_view name) {
-  if (TVrFile* entry = Find(name)) entries_.Remove(*entry);
+  TVrFile* entry = Find(name);
+  if (!entry) return;
+  entries_.Remove(*entry);
+  std::string key = LowerAscii(name);
+  index_.erase(key);
+  // A later entry of the same name now comes first.
+  for (const auto& item : entries_) {
+    if (LowerAscii(item->Name()) == key) {
+      index_.emplace(key, item.get());
+      break;
+    }
+  }
 }
 
-TVrFile* TVrFileCollection::Find(std::string_view name) const { return entries_.Find(name); }
+TVrFile* TVrFileCollection::Find(std::string_view name) const {
+  auto found = index_.find(LowerAscii(name));
+  return found == index_.end() ? nullptr : found->second;
+}
 
 void TVrFileCollection::ReadDirectory(TStream& stream) { ReadDirectoryAt(stream, stream.Position(), stream.Size()); }
 
 void TVrFileCollection::ReadDirectoryAt(TStream& stream, int64_t archive_start, int64_t data_size) {
   entries_.Clear();
+  index_.clear();
   TBinaryReader reader(stream);
   int32_t version = 0;
   const int64_t start = stream.Position();
@@ -187,8 +207,10 @@ void TVrFileCollection::ReadDirectoryAt(TStream& stream, int64_t archive_start, 
     if (version > 101) flags = reader.ReadBytes(static_cast<int64_t>(n));
   }
 
+  index_.clear();
+  index_.reserve(n);
   for (size_t i = 0; i < n; ++i) {
-    TVrFile& entry = entries_.Add(std::make_unique<TVrFile>(), std::move(names[i]));
+    TVrFile& entry = Add(std::move(names[i]));
     entry.offset = archive_start + offsets[i];
     entry.size = offsets[i + 1] - offsets[i];
     if (wide) {

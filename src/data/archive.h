@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/hash_collection.h"
@@ -115,6 +116,10 @@ class TVrFileCollection {
   void ReadDirectoryAt(TStream& stream, int64_t archive_start, int64_t data_size);
 
   THashCollection<TVrFile> entries_;
+  // Lowered name -> first entry of that name. Archive names share their first
+  // and next-to-last bytes ("graphics\...png"), so the bucket chains grow
+  // long; lookups go through this index instead of walking a chain.
+  std::unordered_map<std::string, TVrFile*> index_;
   std::string base_folder_;
   std::string archive_file_;
   std::shared_ptr<class TKwBigFileStream> archive_;  // shared with the range streams

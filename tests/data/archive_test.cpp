@@ -260,7 +260,16 @@ TEST(Archive, MissingEntriesAndLooseFallback) {
   EXPECT_EQ(collection.OpenRange("none.txt"), nullptr);
 }
 
-TEST(Archive, ListFolderAndFolderOf) {
+TEST(Archive, LookupsListsAndFolderParts) {
+  TVrFileCollection twice;
+  twice.AddMemory("Same.txt").content->WriteBuffer("1", 1);
+  twice.AddMemory("same.TXT").content->WriteBuffer("2", 1);
+  EXPECT_EQ(Str(twice.ExtractBytes("SAME.txt")), "1") << "the first entry of a name wins";
+  twice.Delete("same.txt");
+  EXPECT_EQ(Str(twice.ExtractBytes("SAME.txt")), "2");
+  twice.Delete("same.txt");
+  EXPECT_EQ(twice.Find("same.txt"), nullptr);
+
   TVrFileCollection collection;
   for (const char* name : {"pic\\a.png", "PIC\\b.png", "pic\\sub\\c.png", "d.png"}) collection.AddMemory(name);
   std::vector<std::string> list = {"B.PNG"};
