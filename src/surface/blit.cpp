@@ -160,7 +160,8 @@ void TCustomDIBX::DrawColorMask(int32_t x, int32_t y, TCustomDIBX& mask, const T
   TWeightTable table = MakeTable(
       [](uint32_t m, uint32_t a, int b) -> uint16_t {
         if (m == 0) return kSkip;
-        if (a >= 255) return static_cast<uint16_t>(m);
+        // A full mask at full opacity paints the colour exactly.
+        if (a >= 255) return m == 255 ? kCopy : static_cast<uint16_t>(m);
         if (m == 255 && b == 32) return static_cast<uint16_t>(a);
         return static_cast<uint16_t>(m * a / 256);
       },

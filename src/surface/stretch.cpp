@@ -1,0 +1,225 @@
+// Scaled drawing: StretchDraw and its mask, additive and palette forms. One
+// source column per destination column is computed once per call (the column
+// table, as wide as the clipped destination), and each row is gathered into a
+// contiguous buffer that the row kernels then treat like an unscaled row.
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "surface/custom_dibx.h"
+#include "surface/view.h"
+
+namespace orvo {
+
+using namespace pixel;
+
+namespace {
+
+// The 15-, 16- and 32-bit paths sample at pixel centres (half a step in);
+// 8 and 24 bits start at the edges.
+bool CentredSampling(int bits) { return bits == 15 || bits == 16 || bits == 32; }
+
+// One axis of a stretch: the first 16.16 source position of the clipped
+// destination and the step, in 64 bits so that no product wraps.
+struct TStretchAxis {
+  int64_t start = 0;
+  int64_t step = 0;
+  int64_t Index(int64_t i) const { return (start + i * step) >> 16; }
+};
+
+TStretchAxis PlanStretchAxis(int64_t dest_lo, int64_t dest_hi, int64_t clip_lo, int64_t src_lo, int64_t src_hi,
+                             bool flip, bool centred) {
+  long double ratio = static_cast<long double>(src_hi - src_lo) / static_cast<long double>(dest_hi - dest_lo);
+  long double cut = static_cast<long double>(clip_lo - dest_lo) * ratio;
+  long double whole = std::truncl(cut);
+  int64_t fraction = static_cast<int64_t>(std::truncl((cut - whole) * 65536.0L));
+  int64_t skipped = static_cast<int64_t>(whole);
+  TStretchAxis axis;
+  axis.step = static_cast<int64_t>(std::truncl(ratio * 65536.0L));
+  if (flip) axis.step = -axis.step;
+  if (!flip) {
+    axis.start = (src_lo + skipped) * 65536 + fraction;
+  } else if (centred) {
+    axis.start = (src_hi - skipped) * 65536 - fraction - 1;
+  } else {
+    axis.start = (src_hi - skipped - 1) * 65536 - fraction;
+  }
+  if (centred) axis.start += axis.step / 2;
+  return axis;
+}
+
+// Locks and plans a stretch, then calls body(F, dest row, gathered source
+// row, gathered mask row or null, count) for every drawn row. source_bits is
+// the source's required bit count (0: the destination's).
+template <class Body>
+void RunStretch(TCustomDIBX& dest, const TRect& dest_rect, TCustomDIBX& source, const TRect& source_rect,
+                TDrawFlags flags, TCustomDIBX* mask, int source_bits, Body&& body) {
+  int bits = dest.BitCount();
+  if (!IsDrawableBits(bits) || dest_rect.IsEmpty() || source_rect.IsEmpty()) return;
+  if (source.BitCount() != (source_bits == 0 ? bits : source_bits)) return;
+  if (mask != nullptr && mask->BitCount() != 8) return;
+  std::unique_ptr<TCustomDIBX> source_copy, mask_copy;
+  TCustomDIBX* src = &source;
+  TCustomDIBX* msk = mask;
+  {
+    TView dv(dest), sv(source);
+    if (&source == &dest || Overlaps(dv, sv)) source_copy = SnapshotSurface(source), src = source_copy.get();
+    if (mask) {
+      TView mv(*mask);
+      if (mask == &dest || Overlaps(dv, mv)) mask_copy = SnapshotSurface(*mask), msk = mask_copy.get();
+    }
+  }
+  TView dv(dest), sv(*src);
+  std::optional<TView> mv;
+  if (msk) mv.emplace(*msk);
+  if (!dv.Valid() || !sv.Valid() || (mv && !mv->Valid())) return;
+  TRect clip = IntersectRect(IntersectRect(dest.GetClipRect(), dv.Bounds()), dest_rect);
+  if (clip.IsEmpty()) return;
+  // What may be read: the source rectangle inside the source (and mask).
+  TRect readable = IntersectRect(source_rect, sv.Bounds());
+  if (mv) readable = IntersectRect(readable, mv->Bounds());
+  if (readable.IsEmpty()) return;
+
+  bool centred = CentredSampling(bits);
+  TStretchAxis ax = PlanStretchAxis(dest_rect.left, dest_rect.right, clip.left, source_rect.left, source_rect.right,
+                                    HasFlag(flags, TDrawFlags::FlipH), centred);
+  TStretchAxis ay = PlanStretchAxis(dest_rect.top, dest_rect.bottom, clip.top, source_rect.top, source_rect.bottom,
+                                    HasFlag(flags, TDrawFlags::FlipV), centred);
+  // The columns move monotonically, so the readable ones form one run.
+  int64_t count = clip.Width();
+  int64_t first = 0, last = count;
+  while (first < last && (ax.Index(first) < readable.left || ax.Index(first) >= readable.right)) ++first;
+  while (last > first && (ax.Index(last - 1) < readable.left || ax.Index(last - 1) >= readable.right)) --last;
+  if (first >= last) return;
+  std::vector<int32_t> columns(static_cast<size_t>(last - first));
+  for (int64_t i = first; i < last; ++i) columns[static_cast<size_t>(i - first)] = static_cast<int32_t>(ax.Index(i));
+  int n = static_cast<int>(columns.size());
+  int source_bytes = source_bits == 0 ? (bits + 7) / 8 : source_bits / 8;
+  std::vector<uint8_t> row_buffer(static_cast<size_t>(n) * 4 + 4), mask_buffer(mv ? static_cast<size_t>(n) : 0);
+
+  DispatchFormat(bits, [&](auto format) {
+    using F = decltype(format);
+    for (int64_t j = 0; j < clip.Height(); ++j) {
+      int64_t sy = ay.Index(j);
+      if (sy < readable.top || sy >= readable.bottom) continue;
+      const uint8_t* srow = sv.Row(sy);
+      uint8_t* buffer = row_buffer.data();
+      switch (source_bytes) {
+        case 1:
+          for (int i = 0; i < n; ++i) buffer[i] = srow[columns[i]];
+          break;
+        case 2:
+          for (int i = 0; i < n; ++i) std::memcpy(buffer + 2 * i, srow + 2 * static_cast<size_t>(columns[i]), 2);
+          break;
+        case 3:
+          for (int i = 0; i < n; ++i) std::memcpy(buffer + 3 * i, srow + 3 * static_cast<size_t>(columns[i]), 3);
+          break;
+        default:
+          for (int i = 0; i < n; ++i) std::memcpy(buffer + 4 * i, srow + 4 * static_cast<size_t>(columns[i]), 4);
+          break;
+      }
+      const uint8_t* m = nullptr;
+      if (mv) {
+        const uint8_t* mrow = mv->Row(sy);
+        for (int i = 0; i < n; ++i) mask_buffer[static_cast<size_t>(i)] = mrow[columns[i]];
+        m = mask_buffer.data();
+      }
+      uint8_t* d = dv.Row(clip.top + j) + static_cast<size_t>(clip.left + first) * F::kBytes;
+      body(F{}, d, static_cast<const uint8_t*>(buffer), m, n);
+    }
+  });
+}
+
+// The mask weights of the stretched and pattern draws: floor(m * a / 256); on
+// the centred paths at a = 255 the mask value itself; a full mask at full
+// opacity copies.
+TWeightTable StretchMaskTable(int opacity, int bits) {
+  uint32_t a = static_cast<uint32_t>(std::clamp(opacity, 0, 255));
+  TWeightTable table;
+  for (uint32_t m = 0; m < 256; ++m) {
+    if (m == 0) {
+      table[m] = kSkip;
+    } else if (a == 255 && m == 255) {
+      table[m] = kCopy;
+    } else {
+      table[m] = static_cast<uint16_t>((a == 255 && CentredSampling(bits)) ? m : m * a / 256);
+    }
+  }
+  return table;
+}
+
+TWeightTable AddMaskTable(int opacity) {
+  uint32_t a = static_cast<uint32_t>(std::clamp(opacity, 0, 255));
+  TWeightTable table;
+  for (uint32_t m = 0; m < 256; ++m) table[m] = m == 0 ? kSkip : static_cast<uint16_t>(m * a / 256);
+  return table;
+}
+
+}  // namespace
+
+void TCustomDIBX::StretchDraw(const TRect& dest_rect, TCustomDIBX& source, const TRect& source_rect, TDrawFlags flags,
+                              int opacity) {
+  if (opacity <= 0) return;
+  uint32_t a = static_cast<uint32_t>(std::min(opacity, 255));
+  bool use_key = HasFlag(flags, TDrawFlags::UseKey);
+  RunStretch(*this, dest_rect, source, source_rect, flags, nullptr, 0,
+             [&](auto format, uint8_t* d, const uint8_t* s, const uint8_t*, int n) {
+               using F = decltype(format);
+               uint64_t key = use_key ? KeyOf<F>(source.KeyColor()) : kNoKey;
+               if (a == 255) {
+                 CopyKeyRow<F>(d, s, 1, n, key);
+               } else {
+                 BlendRow<F>(d, s, 1, n, a, key, false);
+               }
+             });
+}
+
+void TCustomDIBX::StretchDrawMask(const TRect& dest_rect, TCustomDIBX& source, const TRect& source_rect,
+                                  TDrawFlags flags, TCustomDIBX& mask, int opacity) {
+  if (opacity <= 0) return;
+  TWeightTable table = StretchMaskTable(opacity, BitCount());
+  RunStretch(*this, dest_rect, source, source_rect, flags, &mask, 0,
+             [&](auto format, uint8_t* d, const uint8_t* s, const uint8_t* m, int n) {
+               MaskRow<decltype(format)>(d, s, m, 1, n, table);
+             });
+}
+
+void TCustomDIBX::StretchDrawAdd(const TRect& dest_rect, TCustomDIBX& source, const TRect& source_rect,
+                                 TDrawFlags flags, int opacity) {
+  if (opacity <= 0) return;
+  uint32_t a = static_cast<uint32_t>(std::min(opacity, 255));
+  bool use_key = HasFlag(flags, TDrawFlags::UseKey);
+  RunStretch(*this, dest_rect, source, source_rect, flags, nullptr, 0,
+             [&](auto format, uint8_t* d, const uint8_t* s, const uint8_t*, int n) {
+               using F = decltype(format);
+               AddRow<F>(d, s, 1, n, a, use_key ? KeyOf<F>(source.KeyColor()) : kNoKey);
+             });
+}
+
+void TCustomDIBX::StretchDrawMaskAdd(const TRect& dest_rect, TCustomDIBX& source, const TRect& source_rect,
+                                     TDrawFlags flags, TCustomDIBX& mask, int opacity) {
+  if (opacity <= 0) return;
+  TWeightTable table = AddMaskTable(opacity);
+  RunStretch(*this, dest_rect, source, source_rect, flags, &mask, 0,
+             [&](auto format, uint8_t* d, const uint8_t* s, const uint8_t* m, int n) {
+               MaskAddRow<decltype(format)>(d, s, m, 1, n, table);
+             });
+}
+
+void TCustomDIBX::StretchDrawPaletteAdd(const TRect& dest_rect, TCustomDIBX& source, const TRect& source_rect,
+                                        int threshold, TDrawFlags flags, int opacity, const TBytePalette& table) {
+  int bits = BitCount();
+  if (opacity <= 0 || !CentredSampling(bits)) return;
+  uint32_t a = static_cast<uint32_t>(std::min(opacity, 255));
+  RunStretch(*this, dest_rect, source, source_rect, flags, nullptr, 8,
+             [&](auto format, uint8_t* d, const uint8_t* s, const uint8_t*, int n) {
+               using F = decltype(format);
+               for (int i = 0; i < n; ++i, d += F::kBytes) {
+                 if (s[i] < threshold) continue;
+                 F::Store(d, AddWeighted<F>(table[s[i]] & F::kValueMask, F::Load(d), a));
+               }
+             });
+}
+
+}  // namespace orvo

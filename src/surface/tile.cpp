@@ -1,0 +1,374 @@
+// Tiles and patterns: repeated unscaled and scaled draws over a rectangle, and
+// texture fills. The tiling operations narrow the clip for their duration and
+// restore it on every exit.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "base/numeric.h"
+#include "surface/custom_dibx.h"
+#include "surface/view.h"
+
+namespace orvo {
+
+using namespace pixel;
+
+namespace {
+
+int64_t FloorMod(int64_t value, int64_t modulus) {
+  int64_t r = value % modulus;
+  return r < 0 ? r + modulus : r;
+}
+
+// Narrows a surface's clip to clip ∩ rect and restores it when done.
+class TClipNarrowing {
+ public:
+  TClipNarrowing(TCustomDIBX& surface, const TRect& rect) : surface_(surface), saved_(surface.SaveClip()) {
+    narrowed_ = IntersectRect(surface.GetClipRect(), rect);
+    surface.SetClipRect(narrowed_);
+  }
+  ~TClipNarrowing() { surface_.RestoreClip(saved_); }
+  const TRect& Narrowed() const { return narrowed_; }
+
+ private:
+  TCustomDIBX& surface_;
+  TClipState saved_;
+  TRect narrowed_;
+};
+
+// Positions of the tiles along one axis: the first tile shows the source from
+// offset to its end, the others the whole source, each followed by the gap.
+// Tiles that end before visible_lo are skipped without drawing.
+template <class Fn>
+void ForTilesOnAxis(int64_t start, int64_t end, int64_t size, int64_t gap, int64_t offset, int64_t visible_lo,
+                    Fn&& fn) {
+  int64_t pos = start;
+  int64_t first = size - offset;
+  if (pos < end && pos + first > visible_lo) fn(pos, offset, first);
+  pos += first + gap;
+  int64_t period = size + gap;
+  if (pos + size <= visible_lo) pos += (visible_lo - pos - size) / period * period;
+  for (; pos < end; pos += period) {
+    if (pos + size > visible_lo) fn(pos, int64_t{0}, size);
+  }
+}
+
+// Calls draw(x, y, tile source rectangle) for every tile of an unscaled tiling.
+template <class Draw>
+void Tile(TCustomDIBX& dest, const TRect& dest_rect, int32_t gap_x, int32_t gap_y, const TRect& source_rect,
+          int32_t origin_x, int32_t origin_y, Draw&& draw) {
+  int64_t w = source_rect.Width(), h = source_rect.Height();
+  // A period of zero or less would never reach the rectangle's end.
+  if (w <= 0 || h <= 0 || w + gap_x <= 0 || h + gap_y <= 0) return;
+  TClipNarrowing narrowing(dest, dest_rect);
+  const TRect& visible = narrowing.Narrowed();
+  if (visible.IsEmpty()) return;
+  int64_t offset_x = FloorMod(origin_x, w), offset_y = FloorMod(origin_y, h);
+  int64_t end_x = std::min<int64_t>(dest_rect.right, visible.right);
+  int64_t end_y = std::min<int64_t>(dest_rect.bottom, visible.bottom);
+  ForTilesOnAxis(dest_rect.top, end_y, h, gap_y, offset_y, visible.top, [&](int64_t ty, int64_t sy, int64_t) {
+    ForTilesOnAxis(dest_rect.left, end_x, w, gap_x, offset_x, visible.left, [&](int64_t tx, int64_t sx, int64_t) {
+      TRect tile{static_cast<int32_t>(source_rect.left + sx), static_cast<int32_t>(source_rect.top + sy),
+                 source_rect.right, source_rect.bottom};
+      draw(static_cast<int32_t>(tx), static_cast<int32_t>(ty), tile);
+    });
+  });
+}
+
+// First tile position of a tiled stretch in 16.16, from the origin and the pitch in pixels.
+bool FirstStretchTile(int64_t edge, int32_t origin, long double pitch, int64_t& first16, int64_t& step16) {
+  if (!std::isfinite(pitch)) return false;
+  long double first = edge;
+  if (pitch > 0) {
+    long double ratio = origin / pitch;
+    long double frac = ratio - std::truncl(ratio);
+    first = origin < 0 ? edge - (pitch + frac * pitch) : edge - frac * pitch;
+  }
+  first16 = RealToIntSaturate<int64_t>(RoundHalfEven(first * 65536.0L));
+  step16 = std::max<int64_t>(RealToIntSaturate<int64_t>(RoundHalfEven(pitch * 65536.0L)), 65536);
+  return true;
+}
+
+template <class Draw>
+void TileStretch(TCustomDIBX& dest, const TRect& dest_rect, int32_t pitch_x, int32_t pitch_y, long double scale_x,
+                 long double scale_y, const TRect& source_rect, int32_t origin_x, int32_t origin_y, Draw&& draw) {
+  if (source_rect.IsEmpty() || !(scale_x > 0) || !(scale_y > 0) || !std::isfinite(scale_x) || !std::isfinite(scale_y)) {
+    return;
+  }
+  int64_t tile_w = std::max<int64_t>(1, RealToIntSaturate<int32_t>(scale_x * source_rect.Width()));
+  int64_t tile_h = std::max<int64_t>(1, RealToIntSaturate<int32_t>(scale_y * source_rect.Height()));
+  int64_t x16, step_x, y16, step_y;
+  if (!FirstStretchTile(dest_rect.left, origin_x, scale_x * pitch_x, x16, step_x) ||
+      !FirstStretchTile(dest_rect.top, origin_y, scale_y * pitch_y, y16, step_y)) {
+    return;
+  }
+  TClipNarrowing narrowing(dest, dest_rect);
+  const TRect& visible = narrowing.Narrowed();
+  if (visible.IsEmpty()) return;
+  // Skip whole tiles that end before the visible part.
+  auto skip = [](int64_t& pos16, int64_t step16, int64_t size, int64_t visible_lo) {
+    int64_t behind = (visible_lo - size) * 65536 - pos16;
+    if (behind > 0) pos16 += behind / step16 * step16;
+  };
+  skip(y16, step_y, tile_h, visible.top);
+  skip(x16, step_x, tile_w, visible.left);
+  for (int64_t ty = y16; (ty >> 16) < visible.bottom; ty += step_y) {
+    for (int64_t tx = x16; (tx >> 16) < visible.right; tx += step_x) {
+      int64_t left = tx >> 16, top = ty >> 16;
+      draw(TRect{ClampToInt32(left), ClampToInt32(top), ClampToInt32(left + tile_w), ClampToInt32(top + tile_h)});
+    }
+  }
+}
+
+struct TPatternWalk {
+  int64_t start = 0;   // 16.16
+  int64_t step = 0;    // 16.16
+  int64_t period = 0;  // texture size << 16
+  int64_t Index(int64_t i) const { return FloorMod(start + i * step, period) >> 16; }
+};
+
+// Locks and walks a texture fill; index_x(i, cut) and index_y(j, cut) give
+// texture indices for the i-th visible column and j-th visible row.
+template <class IndexX, class IndexY, class Body>
+void WalkTexture(TCustomDIBX& dest, const TRect& rect, TCustomDIBX& texture, TCustomDIBX* mask, IndexX&& index_x,
+                 IndexY&& index_y, Body&& body) {
+  int bits = dest.BitCount();
+  if (!IsDrawableBits(bits) || texture.BitCount() != bits || texture.IsEmpty()) return;
+  if (mask != nullptr &&
+      (mask->BitCount() != 8 || mask->Width() < texture.Width() || mask->Height() < texture.Height())) {
+    return;
+  }
+  std::unique_ptr<TCustomDIBX> texture_copy, mask_copy;
+  TCustomDIBX* tex = &texture;
+  TCustomDIBX* msk = mask;
+  {
+    TView dv(dest), tv(texture);
+    if (&texture == &dest || Overlaps(dv, tv)) texture_copy = SnapshotSurface(texture), tex = texture_copy.get();
+    if (mask) {
+      TView mv(*mask);
+      if (mask == &dest || Overlaps(dv, mv)) mask_copy = SnapshotSurface(*mask), msk = mask_copy.get();
+    }
+  }
+  TView dv(dest), tv(*tex);
+  std::optional<TView> mv;
+  if (msk) mv.emplace(*msk);
+  if (!dv.Valid() || !tv.Valid() || (mv && !mv->Valid())) return;
+  TRect visible = IntersectRect(IntersectRect(rect, dest.GetClipRect()), dv.Bounds());
+  if (visible.IsEmpty()) return;
+  int64_t cut_x = static_cast<int64_t>(visible.left) - rect.left, cut_y = static_cast<int64_t>(visible.top) - rect.top;
+  int n = static_cast<int>(visible.Width());
+  std::vector<int32_t> columns(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) columns[static_cast<size_t>(i)] = static_cast<int32_t>(index_x(i, cut_x));
+  std::vector<uint8_t> buffer(static_cast<size_t>(n) * 4), mask_buffer(mv ? static_cast<size_t>(n) : 0);
+  DispatchFormat(bits, [&](auto format) {
+    using F = decltype(format);
+    for (int64_t j = 0; j < visible.Height(); ++j) {
+      int64_t ty = index_y(j, cut_y);
+      const uint8_t* trow = tv.Row(ty);
+      for (int i = 0; i < n; ++i) {
+        std::memcpy(buffer.data() + static_cast<size_t>(i) * F::kBytes,
+                    trow + static_cast<size_t>(columns[static_cast<size_t>(i)]) * F::kBytes, F::kBytes);
+      }
+      const uint8_t* m = nullptr;
+      if (mv) {
+        const uint8_t* mrow = mv->Row(ty);
+        for (int i = 0; i < n; ++i) mask_buffer[static_cast<size_t>(i)] = mrow[columns[static_cast<size_t>(i)]];
+        m = mask_buffer.data();
+      }
+      uint8_t* d = dv.Row(visible.top + j) + static_cast<size_t>(visible.left) * F::kBytes;
+      body(F{}, d, static_cast<const uint8_t*>(buffer.data()), m, n, tv.Key());
+    }
+  });
+}
+
+// The walk of a scaled pattern along one axis (16.16, wrapping at the texture's size).
+bool ScaledWalk(int64_t origin, int64_t size, long double scale, bool flip, TPatternWalk& walk) {
+  if (!(scale > 0) || !std::isfinite(scale)) return false;
+  walk.period = size << 16;
+  walk.step = std::min<int64_t>(RealToIntSaturate<int64_t>(65536.0L / scale), walk.period);
+  if (flip) walk.step = -walk.step;
+  long double ratio = static_cast<long double>(origin) / (static_cast<long double>(size) * scale);
+  long double t = (ratio - std::truncl(ratio)) * size;
+  if (origin < 0) t += size;
+  if (flip) t = size - t;
+  if (t >= size) t -= size;
+  walk.start = RealToIntSaturate<int64_t>(RoundHalfEven(t * 65536.0L));
+  return true;
+}
+
+// Weights of a scaled pattern through a mask (as the stretched mask draws).
+TWeightTable PatternMaskTable(bool add, uint32_t weight, int bits) {
+  TWeightTable table;
+  bool centred = bits == 15 || bits == 16 || bits == 32;
+  for (uint32_t m = 0; m < 256; ++m) {
+    if (m == 0) {
+      table[m] = kSkip;
+    } else if (add) {
+      table[m] = static_cast<uint16_t>(m * weight / 256);
+    } else if (weight == 255 && m == 255) {
+      table[m] = kCopy;
+    } else {
+      table[m] = static_cast<uint16_t>((weight == 255 && centred) ? m : m * weight / 256);
+    }
+  }
+  return table;
+}
+
+void ScaledPattern(TCustomDIBX& dest, const TRect& rect, TCustomDIBX& texture, long double scale_x, long double scale_y,
+                   int32_t origin_x, int32_t origin_y, TCustomDIBX* mask, TDrawFlags flags, int opacity) {
+  if (opacity <= 0 || texture.IsEmpty()) return;
+  bool add = opacity >= 256;
+  uint32_t weight = static_cast<uint32_t>(add ? std::min(opacity - 256, 255) : std::min(opacity, 255));
+  if (weight == 0) return;
+  int64_t tw = texture.Width(), th = texture.Height();
+  bool flip_h = HasFlag(flags, TDrawFlags::FlipH), flip_v = HasFlag(flags, TDrawFlags::FlipV);
+  TRect visible = IntersectRect(rect, dest.GetClipRect());
+  if (visible.IsEmpty()) return;
+  // Cuts on the left and top move the origin with them.
+  int64_t ox = static_cast<int64_t>(origin_x) + (static_cast<int64_t>(visible.left) - rect.left);
+  int64_t oy = static_cast<int64_t>(origin_y) + (static_cast<int64_t>(visible.top) - rect.top);
+  TPatternWalk wx, wy;
+  if (!ScaledWalk(ox, tw, scale_x, flip_h, wx) || !ScaledWalk(oy, th, scale_y, flip_v, wy)) return;
+  bool use_key = mask == nullptr && HasFlag(flags, TDrawFlags::UseKey);
+  TWeightTable table = PatternMaskTable(add, weight, dest.BitCount());
+  WalkTexture(
+      dest, visible, texture, mask, [&](int64_t i, int64_t) { return wx.Index(i); },
+      [&](int64_t j, int64_t) { return wy.Index(j); },
+      [&](auto format, uint8_t* d, const uint8_t* s, const uint8_t* m, int n, int32_t key_colour) {
+        using F = decltype(format);
+        if (m != nullptr) {
+          if (add) {
+            MaskAddRow<F>(d, s, m, 1, n, table);
+          } else {
+            MaskRow<F>(d, s, m, 1, n, table);
+          }
+          return;
+        }
+        uint64_t key = use_key ? KeyOf<F>(key_colour) : kNoKey;
+        if (add) {
+          AddRow<F>(d, s, 1, n, weight, key);
+        } else if (weight == 255) {
+          CopyKeyRow<F>(d, s, 1, n, key);
+        } else {
+          BlendRow<F>(d, s, 1, n, weight, key, false);
+        }
+      });
+}
+
+}  // namespace
+
+void TCustomDIBX::TileDraw(const TRect& dest_rect, int32_t gap_x, int32_t gap_y, TCustomDIBX& source,
+                           const TRect& source_rect, TDrawFlags flags, int32_t origin_x, int32_t origin_y) {
+  TDrawFlags key = HasFlag(flags, TDrawFlags::UseKey) ? TDrawFlags::UseKey : TDrawFlags::None;
+  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y,
+       [&](int32_t x, int32_t y, const TRect& tile) { Draw(x, y, source, tile, key); });
+}
+
+void TCustomDIBX::TileDrawBlend(const TRect& dest_rect, int32_t gap_x, int32_t gap_y, TCustomDIBX& source,
+                                const TRect& source_rect, TDrawFlags flags, int opacity, int32_t origin_x,
+                                int32_t origin_y) {
+  if (opacity <= 0) return;
+  TDrawFlags key = HasFlag(flags, TDrawFlags::UseKey) ? TDrawFlags::UseKey : TDrawFlags::None;
+  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y,
+       [&](int32_t x, int32_t y, const TRect& tile) { DrawBlend(x, y, source, tile, key, opacity); });
+}
+
+void TCustomDIBX::TileDrawAdd(const TRect& dest_rect, int32_t gap_x, int32_t gap_y, TCustomDIBX& source,
+                              const TRect& source_rect, TDrawFlags flags, int opacity, int32_t origin_x,
+                              int32_t origin_y) {
+  if (opacity <= 0) return;
+  TDrawFlags key = HasFlag(flags, TDrawFlags::UseKey) ? TDrawFlags::UseKey : TDrawFlags::None;
+  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y,
+       [&](int32_t x, int32_t y, const TRect& tile) { DrawAdd(x, y, source, tile, key, opacity); });
+}
+
+void TCustomDIBX::TileDrawMask(const TRect& dest_rect, int32_t gap_x, int32_t gap_y, TCustomDIBX& source,
+                               const TRect& source_rect, TCustomDIBX& mask, int32_t origin_x, int32_t origin_y) {
+  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y,
+       [&](int32_t x, int32_t y, const TRect& tile) { DrawMask(x, y, source, tile, TDrawFlags::None, mask); });
+}
+
+void TCustomDIBX::TileDrawMaskBlend(const TRect& dest_rect, int32_t gap_x, int32_t gap_y, TCustomDIBX& source,
+                                    const TRect& source_rect, TCustomDIBX& mask, int opacity, int32_t origin_x,
+                                    int32_t origin_y) {
+  if (opacity <= 0) return;
+  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y, [&](int32_t x, int32_t y, const TRect& tile) {
+    DrawMaskBlend(x, y, source, tile, TDrawFlags::None, mask, opacity);
+  });
+}
+
+void TCustomDIBX::TileDrawMaskAdd(const TRect& dest_rect, int32_t gap_x, int32_t gap_y, TCustomDIBX& source,
+                                  const TRect& source_rect, TCustomDIBX& mask, int opacity, int32_t origin_x,
+                                  int32_t origin_y) {
+  if (opacity <= 0) return;
+  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y, [&](int32_t x, int32_t y, const TRect& tile) {
+    DrawMaskAdd(x, y, source, tile, TDrawFlags::None, mask, opacity);
+  });
+}
+
+void TCustomDIBX::TileStretchDraw(const TRect& dest_rect, int32_t pitch_x, int32_t pitch_y, long double scale_x,
+                                  long double scale_y, TCustomDIBX& source, const TRect& source_rect, TDrawFlags flags,
+                                  int opacity, int32_t origin_x, int32_t origin_y) {
+  if (opacity <= 0) return;
+  opacity = std::min(opacity, 511);
+  TileStretch(*this, dest_rect, pitch_x, pitch_y, scale_x, scale_y, source_rect, origin_x, origin_y,
+              [&](const TRect& tile) {
+                if (opacity > 255) {
+                  StretchDrawAdd(tile, source, source_rect, flags, opacity - 256);
+                } else {
+                  StretchDraw(tile, source, source_rect, flags, opacity);
+                }
+              });
+}
+
+void TCustomDIBX::TileStretchDrawMask(const TRect& dest_rect, int32_t pitch_x, int32_t pitch_y, long double scale_x,
+                                      long double scale_y, TCustomDIBX& source, const TRect& source_rect,
+                                      TCustomDIBX& mask, TDrawFlags flags, int opacity, int32_t origin_x,
+                                      int32_t origin_y) {
+  if (opacity <= 0) return;
+  opacity = std::min(opacity, 511);
+  TDrawFlags flips = FlipsOf(flags);
+  TileStretch(*this, dest_rect, pitch_x, pitch_y, scale_x, scale_y, source_rect, origin_x, origin_y,
+              [&](const TRect& tile) {
+                if (opacity > 255) {
+                  StretchDrawMaskAdd(tile, source, source_rect, flips, mask, opacity - 256);
+                } else {
+                  StretchDrawMask(tile, source, source_rect, flips, mask, opacity);
+                }
+              });
+}
+
+void TCustomDIBX::PatternFill(const TRect& r, TCustomDIBX& texture, int32_t origin_x, int32_t origin_y,
+                              TDrawFlags flags) {
+  int64_t tw = texture.Width(), th = texture.Height();
+  if (tw <= 0 || th <= 0) return;
+  bool flip_h = HasFlag(flags, TDrawFlags::FlipH), flip_v = HasFlag(flags, TDrawFlags::FlipV);
+  WalkTexture(
+      *this, r, texture, nullptr,
+      [&](int64_t i, int64_t cut) {
+        int64_t first = FloorMod(origin_x + cut, tw);
+        return flip_h ? FloorMod(tw - 1 - first - i, tw) : FloorMod(first + i, tw);
+      },
+      [&](int64_t j, int64_t cut) {
+        int64_t first = FloorMod(origin_y + cut, th);
+        return flip_v ? FloorMod(th - 1 - first - j, th) : FloorMod(first + j, th);
+      },
+      [&](auto format, uint8_t* d, const uint8_t* s, const uint8_t*, int n, int32_t) {
+        std::memcpy(d, s, static_cast<size_t>(n) * decltype(format)::kBytes);
+      });
+}
+
+void TCustomDIBX::ScaledPatternFill(const TRect& r, TCustomDIBX& texture, long double scale_x, long double scale_y,
+                                    int32_t origin_x, int32_t origin_y, TDrawFlags flags, int opacity) {
+  ScaledPattern(*this, r, texture, scale_x, scale_y, origin_x, origin_y, nullptr, flags, opacity);
+}
+
+void TCustomDIBX::ScaledPatternFillMask(const TRect& r, TCustomDIBX& texture, long double scale_x, long double scale_y,
+                                        int32_t origin_x, int32_t origin_y, TCustomDIBX& mask, TDrawFlags flags,
+                                        int opacity) {
+  ScaledPattern(*this, r, texture, scale_x, scale_y, origin_x, origin_y, &mask, FlipsOf(flags), opacity);
+}
+
+}  // namespace orvo
