@@ -82,10 +82,13 @@ void TransformRows(const TView& dv, const TView& sv, const TView* mv, const TTra
     int64_t v = static_cast<int64_t>(std::clamp<__int128>(v0, -kMaxPosition, kMaxPosition));
     uint8_t* d = dv.Row(row) + static_cast<size_t>(g.box.left) * F::kBytes;
     for (int32_t col = g.box.left; col < g.box.right; ++col, d += F::kBytes, u += du_dx, v += dv_dx) {
-      if (u < 0 || v < 0) continue;
+      // Arithmetic shifts floor negative positions; every index is checked
+      // against the readable rectangle after mirroring.
       int64_t i = u >> 16, j = v >> 16;
-      if (flip_h) i = static_cast<int64_t>(source_rect.right) - 1 - i;
-      if (flip_v) j = static_cast<int64_t>(source_rect.bottom) - 1 - j;
+      // Mirrored within the source rectangle (about its own centre, also when
+      // it does not start at 0).
+      if (flip_h) i = static_cast<int64_t>(source_rect.left) + source_rect.right - 1 - i;
+      if (flip_v) j = static_cast<int64_t>(source_rect.top) + source_rect.bottom - 1 - j;
       if (i < readable.left || i >= readable.right || j < readable.top || j >= readable.bottom) continue;
       uint32_t s = F::Load(sv.Row(j) + static_cast<size_t>(i) * F::kBytes);
       if (IsKey<F>(s, key)) continue;
@@ -208,8 +211,8 @@ void TCustomDIBX::DrawTransformedSmooth(int32_t x, int32_t y, long double scale_
                 for (int i = 0; i < 2; ++i) {
                   long double qx = u - 0.5L + i * c / 2 + j * s / 2;
                   long double qy = v - 0.5L - i * s / 2 + j * c / 2;
-                  if (flip_h) qx = source_rect.right - 0.5L - qx;
-                  if (flip_v) qy = source_rect.bottom - 0.5L - qy;
+                  if (flip_h) qx = source_rect.left + source_rect.right - 0.5L - qx;
+                  if (flip_v) qy = source_rect.top + source_rect.bottom - 0.5L - qy;
                   int64_t sx = RealToIntSaturate<int64_t>(RoundHalfEven(qx));
                   int64_t sy = RealToIntSaturate<int64_t>(RoundHalfEven(qy));
                   if (sx < readable.left || sx >= readable.right || sy < readable.top || sy >= readable.bottom) {
