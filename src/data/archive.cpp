@@ -95,6 +95,11 @@ std::vector<uint8_t> DecodeStored(std::string_view stored, uint8_t storage) {
   return bytes;
 }
 
+std::vector<uint8_t> DecodeStored(std::vector<uint8_t>&& stored, uint8_t storage) {
+  if (storage == 1) return std::move(stored);
+  return DecodeStored(AsChars(stored), storage);
+}
+
 void TVrFileCollection::Clear() {
   entries_.Clear();
   index_.clear();
@@ -294,7 +299,7 @@ std::vector<uint8_t> TVrFileCollection::ReadStored(const TVrFile& entry) {
 std::vector<uint8_t> TVrFileCollection::ExtractBytes(std::string_view name) {
   TVrFile* entry = Find(name);
   if (entry && entry->content) return entry->content->Bytes();
-  if (entry && archive_) return DecodeStored(AsChars(ReadStored(*entry)), entry->storage);
+  if (entry && archive_) return DecodeStored(ReadStored(*entry), entry->storage);
   std::string path = SharedResolver().Resolve(base_folder_, name);
   std::string bytes;
   if (!path.empty() && !SameFile(path, archive_file_) && ReadWholeFile(path, bytes))

@@ -137,6 +137,8 @@ bool HasTrailerMagic(const std::string& path);
 
 // Decodes stored bytes of the given storage type into the plain content.
 std::vector<uint8_t> DecodeStored(std::string_view stored, uint8_t storage);
+// The same, reusing the stored buffer for raw entries.
+std::vector<uint8_t> DecodeStored(std::vector<uint8_t>&& stored, uint8_t storage);
 
 // Folder part of a game name: up to and including the last '\' or '/'.
 std::string FolderOf(std::string_view name);

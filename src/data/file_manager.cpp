@@ -172,7 +172,7 @@ std::vector<uint8_t> TVrFileManager::LoadBytes(std::string_view name) {
     TVrFile* entry = collection->Find(name);
     if (!entry) continue;
     if (entry->content) return entry->content->Bytes();
-    if (collection->HasArchiveStream()) return DecodeStored(AsChars(collection->ReadStored(*entry)), entry->storage);
+    if (collection->HasArchiveStream()) return DecodeStored(collection->ReadStored(*entry), entry->storage);
   }
   path = DiscFile(name);
   if (!path.empty() && ReadWholeFile(path, bytes)) return std::vector<uint8_t>(bytes.begin(), bytes.end());
