@@ -41,8 +41,14 @@ void TBackSurface::SavePng(const std::string& path) const {
 }
 
 TFormView::TFormView(const TPlayerOptions& options, TRuntimeState& state, IDisplay& display, IDialogs& dialogs,
-                     IClock& clock)
-    : options_(options), state_(state), display_(display), dialogs_(dialogs), clock_(clock) {}
+                     IClock& clock, TVrFileManager& files)
+    : options_(options), state_(state), display_(display), dialogs_(dialogs), clock_(clock), files_(files) {}
+
+void TFormView::Housekeeping() {
+  long_clock_ += static_cast<uint32_t>(state_.total_elapsed) - static_cast<uint32_t>(long_clock_seen_);
+  long_clock_seen_ = state_.total_elapsed;
+  files_.Housekeeping(long_clock_);
+}
 
 void TFormView::PaintStage() {
   // The stage paints its dirty rectangles into the back surface here once it exists.

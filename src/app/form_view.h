@@ -11,6 +11,7 @@
 #include "app/game_ini.h"
 #include "app/options.h"
 #include "base/runtime_state.h"
+#include "data/file_manager.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/display.h"
@@ -40,7 +41,8 @@ class TBackSurface {
 
 class TFormView : public IFrameParts {
  public:
-  TFormView(const TPlayerOptions& options, TRuntimeState& state, IDisplay& display, IDialogs& dialogs, IClock& clock);
+  TFormView(const TPlayerOptions& options, TRuntimeState& state, IDisplay& display, IDialogs& dialogs, IClock& clock,
+            TVrFileManager& files);
 
   // Runs frames until the window closes, --frames is reached, or a headless
   // game stops. project must have loaded its settings and started.
@@ -48,6 +50,7 @@ class TFormView : public IFrameParts {
 
   // Frame parts that the shell itself owns.
   bool HasProject() const override { return project_ != nullptr; }
+  void Housekeeping() override;
   void PaintStage() override;
   void Present() override;
   void ClearDirty() override;
@@ -71,6 +74,7 @@ class TFormView : public IFrameParts {
   IDisplay& display_;
   IDialogs& dialogs_;
   IClock& clock_;
+  TVrFileManager& files_;
   TProject* project_ = nullptr;
   TFrameClock frame_clock_;
   TDrawPhase draw_;
@@ -81,6 +85,9 @@ class TFormView : public IFrameParts {
   bool paused_ = false;
   bool closing_ = false;
   int64_t frames_run_ = 0;
+  // The game clock without the 32-bit wrap, for lifetimes of temporary copies.
+  int64_t long_clock_ = 0;
+  int32_t long_clock_seen_ = 0;
   double first_present_ms_ = -1;
 };
 

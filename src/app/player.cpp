@@ -9,13 +9,14 @@
 
 #include "app/form_view.h"
 #include "app/game_ini.h"
-#include "app/loose_files.h"
+#include "app/game_files.h"
 #include "app/options.h"
 #include "base/cp932.h"
 #include "base/error.h"
 #include "base/files.h"
 #include "base/random.h"
 #include "base/trace.h"
+#include "data/mount.h"
 #include "platform/config_window.h"
 #include "platform/single_instance.h"
 
@@ -109,12 +110,16 @@ int RunPlayer(int argc, char** argv) {
 
   TimingMark("options parsed");
   Trace().Line("FormCreate");
-  TLooseFolderFiles files(game_folder);
-  Trace().Line("OrvoInitialize");
-  Trace().Line("TProject.Create");
+  TFileManagerOptions file_options;
+  file_options.disc_roots = options.disc_roots;
+  TVrFileManager file_manager(file_options);
+  TMountedGameFiles files(file_manager);
   TProject project(state, files, *dialogs);
   int status = 0;
   try {
+    MountGameData(file_manager, {ProgramPath(argv[0]), options.game_args});
+    Trace().Line("OrvoInitialize");
+    Trace().Line("TProject.Create");
     if (!project.Load()) return 1;
   } catch (const EOrvoError& failure) {
     ShowError(*dialogs, "エラー", failure);
@@ -135,7 +140,7 @@ int RunPlayer(int argc, char** argv) {
   }
 
   TimingMark("window open");
-  TFormView form(options, state, *display, *dialogs, *clock);
+  TFormView form(options, state, *display, *dialogs, *clock, file_manager);
   if (!project.Start()) return 1;
   Trace().Line("DXSound.Initialize");
   Trace().Line("MediaInit");
