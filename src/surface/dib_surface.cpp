@@ -226,6 +226,8 @@ TDIBSurface::TDIBSurface() { DefaultPalette(palette_, 8); }
 TDIBSurface::TDIBSurface(int32_t width, int32_t height, int bits) : TDIBSurface() { SetSize(width, height, bits); }
 
 TDIBSurface::~TDIBSurface() = default;
+TDIBSurface::TDIBSurface(TDIBSurface&&) noexcept = default;
+TDIBSurface& TDIBSurface::operator=(TDIBSurface&&) noexcept = default;
 
 void TDIBSurface::Allocate(int32_t width, int32_t height, int bits) {
   if (!IsStoreBitCount(bits)) throw EFormatError("Unsupported bit count " + std::to_string(bits));

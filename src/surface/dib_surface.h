@@ -27,6 +27,8 @@ class TDIBSurface {
   ~TDIBSurface();
   TDIBSurface(const TDIBSurface&) = delete;
   TDIBSurface& operator=(const TDIBSurface&) = delete;
+  TDIBSurface(TDIBSurface&&) noexcept;
+  TDIBSurface& operator=(TDIBSurface&&) noexcept;
 
   // Resizes to width x height at bits (1, 4, 8, 15, 16, 24, 32); the picture
   // is discarded (all zero) and the mask, when there is one, resized too.
