@@ -6,16 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/rect.h"
 #include "platform/input_event.h"
 
 namespace orvo {
-
-struct TRect {
-  int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool Empty() const { return right <= left || bottom <= top; }
-};
 
 // A finished stage image: 32-bit pixels 0x00RRGGBB, rows of stride bytes.
 struct TFrameView {

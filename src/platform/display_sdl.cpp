@@ -83,10 +83,9 @@ class TSdlDisplay : public IDisplay {
 
   void Present(const TFrameView& frame, const std::vector<TRect>& dirty) override {
     for (const TRect& rect : dirty) {
-      TRect r{std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, frame.width),
-              std::min(rect.bottom, frame.height)};
-      if (r.Empty()) continue;
-      SDL_Rect area{r.left, r.top, r.Width(), r.Height()};
+      TRect r = IntersectRect(rect, MakeRect(0, 0, frame.width, frame.height));
+      if (r.IsEmpty()) continue;
+      SDL_Rect area{r.left, r.top, static_cast<int>(r.Width()), static_cast<int>(r.Height())};
       const uint8_t* start = frame.pixels + static_cast<size_t>(r.top) * frame.stride + static_cast<size_t>(r.left) * 4;
       SDL_UpdateTexture(stage_, &area, start, static_cast<int>(frame.stride));
     }
