@@ -150,8 +150,9 @@ int RunEval(const std::vector<std::string>& args) {
     if (dump) std::fputs(Cp932ToUtf8(ListInstructions(parser)).c_str(), stdout);
     parser.Execute(engine);
     std::printf("%s\n", Describe(parser.Result()).c_str());
+    // Results and messages stay in order when both go to one pipe.
+    std::fflush(stdout);
     if (!parser.LastError().empty()) {
-      std::fflush(stdout);
       std::fprintf(stderr, "orvokit eval: the run stopped: %s\n", Cp932ToUtf8(parser.LastError()).c_str());
     }
   }
