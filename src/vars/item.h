@@ -51,6 +51,8 @@ class TParamCollectionItem : public THashItem {
   // Persistent (status) variables live in the status data, not in game saves.
   bool IsStatus() const { return status; }
 
+  // Scope fields. Lookups cache their answers by the store's generation, so
+  // change owner and local through the store (CreateVariable, LowerOwnersAbove).
   uint8_t reserved = 0;
   bool status = false;
   int32_t owner = -1;

@@ -167,12 +167,23 @@ void SortStr(TFunctionCall& call) {
     if (descending) std::reverse(values.begin(), values.end());
     for (int32_t i = 0; i < count; ++i) array->SetFloat(i, values[static_cast<size_t>(i)]);
   } else {
-    std::vector<std::string> values;
-    for (int32_t i = 0; i < count; ++i) values.push_back(array->GetStr(i));
-    std::stable_sort(values.begin(), values.end(), [descending](const std::string& a, const std::string& b) {
-      int order = LocaleCompare(a, b, false);
+    // Each text is folded once; only texts equal without case compare again.
+    struct TEntry {
+      std::string folded;
+      std::string text;
+    };
+    std::vector<TEntry> entries;
+    for (int32_t i = 0; i < count; ++i) {
+      std::string text = array->GetStr(i);
+      entries.push_back({LocaleLower(text), std::move(text)});
+    }
+    std::stable_sort(entries.begin(), entries.end(), [descending](const TEntry& a, const TEntry& b) {
+      int order = a.folded.compare(b.folded);
+      if (order == 0) order = LocaleCompare(a.text, b.text, false);
       return descending ? order > 0 : order < 0;
     });
+    std::vector<std::string> values;
+    for (TEntry& entry : entries) values.push_back(std::move(entry.text));
     for (int32_t i = 0; i < count; ++i) array->SetStr(i, values[static_cast<size_t>(i)]);
   }
 }
