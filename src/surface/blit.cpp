@@ -46,9 +46,13 @@ void RunBlit(TCustomDIBX& dest, int32_t x, int32_t y, TCustomDIBX& source, const
   TBlitPlan plan;
   if (!PlanBlit(IntersectRect(dest.GetClipRect(), dv.Bounds()), x, y, source_rect, readable, flags, plan)) return;
   int source_bytes = source_bits == 0 ? (bits + 7) / 8 : source_bits / 8;
+  // Rows are visited in ascending memory order (bottom row first for the
+  // bottom-up stores): the hardware prefetchers follow ascending streams.
+  bool upwards = dv.Pitch() < 0;
   DispatchFormat(bits, [&](auto format) {
     using F = decltype(format);
-    for (int32_t r = 0; r < plan.height; ++r) {
+    for (int32_t k = 0; k < plan.height; ++k) {
+      int32_t r = upwards ? plan.height - 1 - k : k;
       int64_t sy = plan.sy + static_cast<int64_t>(r) * plan.step_y;
       uint8_t* d = dv.Row(plan.dy + r) + static_cast<size_t>(plan.dx) * F::kBytes;
       // 4-bit and 1-bit sources are addressed by the body from the row start.
@@ -59,18 +63,11 @@ void RunBlit(TCustomDIBX& dest, int32_t x, int32_t y, TCustomDIBX& source, const
   });
 }
 
-TWeightTable MakeTable(uint16_t (*rule)(uint32_t m, uint32_t a, int bits), uint32_t a, int bits) {
-  TWeightTable table;
-  for (uint32_t m = 0; m < 256; ++m) table[m] = rule(m, a, bits);
-  return table;
-}
-
 // DrawMask's weights: 0 leaves the destination, 255 copies, others blend.
 const TWeightTable& MaskCopyTable() {
-  static const TWeightTable table =
-      MakeTable([](uint32_t m, uint32_t, int) -> uint16_t { return m == 0     ? kSkip
-                                                                   : m == 255 ? kCopy
-                                                                              : m; }, 0, 0);
+  static const TWeightTable table = TWeightTable::Blend([](uint32_t m) -> uint16_t {
+    return m == 0 ? kSkip : m == 255 ? kCopy : static_cast<uint16_t>(m);
+  });
   return table;
 }
 
@@ -112,13 +109,13 @@ void TCustomDIBX::DrawMaskBlend(int32_t x, int32_t y, TCustomDIBX& source, const
   if (opacity <= 0) return;
   if (opacity >= 255) return DrawMask(x, y, source, source_rect, flags, mask);
   // Weight floor(m * a / 256); the 32-bit path gives a full mask the opacity itself.
-  TWeightTable table = MakeTable(
-      [](uint32_t m, uint32_t a, int bits) -> uint16_t {
-        if (m == 0) return kSkip;
-        if (m == 255 && bits == 32) return static_cast<uint16_t>(a);
-        return static_cast<uint16_t>(m * a / 256);
-      },
-      static_cast<uint32_t>(opacity), BitCount());
+  uint32_t a = static_cast<uint32_t>(opacity);
+  bool full_mask_uses_opacity = BitCount() == 32;
+  TWeightTable table = TWeightTable::Blend([&](uint32_t m) -> uint16_t {
+    if (m == 0) return kSkip;
+    if (m == 255 && full_mask_uses_opacity) return static_cast<uint16_t>(a);
+    return static_cast<uint16_t>(m * a / 256);
+  });
   RunBlit(*this, x, y, source, source_rect, flags, &mask, 0,
           [&](auto format, uint8_t* d, const uint8_t* s, const uint8_t* m, int step, int n, int32_t) {
             MaskRow<decltype(format)>(d, s, m, step, n, table);
@@ -140,9 +137,8 @@ void TCustomDIBX::DrawAdd(int32_t x, int32_t y, TCustomDIBX& source, const TRect
 void TCustomDIBX::DrawMaskAdd(int32_t x, int32_t y, TCustomDIBX& source, const TRect& source_rect, TDrawFlags flags,
                               TCustomDIBX& mask, int opacity) {
   if (opacity <= 0) return;
-  TWeightTable table = MakeTable(
-      [](uint32_t m, uint32_t a, int) -> uint16_t { return m == 0 ? kSkip : static_cast<uint16_t>(m * a / 256); },
-      static_cast<uint32_t>(std::min(opacity, 255)), 0);
+  uint32_t a = static_cast<uint32_t>(std::min(opacity, 255));
+  TWeightTable table = TWeightTable::Add([&](uint32_t m) { return static_cast<uint16_t>(m * a / 256); });
   RunBlit(*this, x, y, source, source_rect, flags, &mask, 0,
           [&](auto format, uint8_t* d, const uint8_t* s, const uint8_t* m, int step, int n, int32_t) {
             MaskAddRow<decltype(format)>(d, s, m, step, n, table);
@@ -157,15 +153,14 @@ void TCustomDIBX::DrawColorMask(int32_t x, int32_t y, TCustomDIBX& mask, const T
     return;
   }
   int bits = BitCount();
-  TWeightTable table = MakeTable(
-      [](uint32_t m, uint32_t a, int b) -> uint16_t {
-        if (m == 0) return kSkip;
-        // A full mask at full opacity paints the colour exactly.
-        if (a >= 255) return m == 255 ? kCopy : static_cast<uint16_t>(m);
-        if (m == 255 && b == 32) return static_cast<uint16_t>(a);
-        return static_cast<uint16_t>(m * a / 256);
-      },
-      static_cast<uint32_t>(std::min(opacity, 255)), bits);
+  uint32_t a = static_cast<uint32_t>(std::min(opacity, 255));
+  TWeightTable table = TWeightTable::Blend([&](uint32_t m) -> uint16_t {
+    if (m == 0) return kSkip;
+    // A full mask at full opacity paints the colour exactly.
+    if (a >= 255) return m == 255 ? kCopy : static_cast<uint16_t>(m);
+    if (m == 255 && bits == 32) return static_cast<uint16_t>(a);
+    return static_cast<uint16_t>(m * a / 256);
+  });
   // Pixels that already have the colour stay on 15, 16 and 32 bits.
   bool skip_equal = bits == 15 || bits == 16 || bits == 32;
   RunBlit(*this, x, y, mask, source_rect, flags, nullptr, 8,

@@ -14,10 +14,56 @@ namespace orvo::pixel {
 
 // Per-mask-value weights of a masked operation. Blend tables hold 0..255 (a
 // blend at that weight), kCopy (the source replaces the destination) or
-// kSkip; add tables hold 0..256 or kSkip.
+// kSkip; add tables hold 0..256, and skip where the mask is 0. The SIMD
+// kernels read the same table as 16-bit factors: for blends (source,
+// destination) pairs per channel, so that copy (256, 0), skip (0, 256) and a
+// blend (w, 255 - w) are one multiply-add each, with the fourth byte kept by
+// copies and skips and cleared by blends; for adds the weight per channel.
 constexpr uint16_t kSkip = 0xFFFF;
 constexpr uint16_t kCopy = 0x100;
-using TWeightTable = std::array<uint16_t, 256>;
+
+class TWeightTable {
+ public:
+  // rule(m) gives the blend weight code of every mask value.
+  template <class Rule>
+  static TWeightTable Blend(Rule&& rule) {
+    TWeightTable table;
+    for (uint32_t m = 0; m < 256; ++m) {
+      uint16_t w = rule(m);
+      table.weight_[m] = w;
+      int16_t source = w == kSkip ? 0 : w == kCopy ? 256 : static_cast<int16_t>(w);
+      int16_t dest = w == kSkip ? 256 : w == kCopy ? 0 : static_cast<int16_t>(255 - w);
+      bool keeps_fourth = w == kSkip || w == kCopy;
+      for (int c = 0; c < 4; ++c) {
+        table.factors_[m][2 * c] = (c < 3 || keeps_fourth) ? source : 0;
+        table.factors_[m][2 * c + 1] = (c < 3 || keeps_fourth) ? dest : 0;
+      }
+    }
+    return table;
+  }
+  // Mask 0 skips; rule(m) gives the add weight (0..256) of the others.
+  template <class Rule>
+  static TWeightTable Add(Rule&& rule) {
+    TWeightTable table;
+    table.weight_[0] = kSkip;
+    table.factors_[0] = {};
+    for (uint32_t m = 1; m < 256; ++m) {
+      uint16_t w = rule(m);
+      table.weight_[m] = w;
+      table.factors_[m] = {static_cast<int16_t>(w), static_cast<int16_t>(w), static_cast<int16_t>(w), 0, 0, 0, 0, 0};
+    }
+    return table;
+  }
+
+  uint16_t operator[](uint32_t m) const { return weight_[m]; }
+  // Eight 16-bit factors of a mask value (aligned for vector loads).
+  const int16_t* Factors(uint32_t m) const { return factors_[m].data(); }
+
+ private:
+  TWeightTable() = default;
+  std::array<uint16_t, 256> weight_{};
+  alignas(16) std::array<std::array<int16_t, 8>, 256> factors_{};
+};
 
 // "No key": the key argument of the kernels when nothing is left out. Key
 // values are compared with the pixel's own bits (kValueMask), so -1 as a
@@ -44,8 +90,13 @@ void ColorMaskRow32Simd(uint8_t* d, const uint8_t* m, int n, uint32_t pixel, con
                         bool skip_equal);
 void FillBlendRow32Simd(uint8_t* d, int n, uint32_t pixel, uint32_t w);
 // Kernels can be forced onto the scalar reference (tests compare the two).
-void SetSimdEnabled(bool enabled);
-bool SimdEnabled();
+// Which instruction set the kernels use: the scalar reference, SSE2 (the
+// x86-64 baseline) or AVX2 where the processor has it. Every level gives the
+// same pixels; tests switch between them.
+enum class TSimdLevel { Scalar, Sse2, Avx2 };
+void SetSimdLevel(TSimdLevel level);  // capped at what the processor supports
+TSimdLevel SimdLevel();
+inline bool SimdEnabled() { return SimdLevel() != TSimdLevel::Scalar; }
 
 template <class F>
 constexpr bool kIs32 = std::is_same_v<F, TFormat32>;

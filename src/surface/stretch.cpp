@@ -136,24 +136,17 @@ void RunStretch(TCustomDIBX& dest, const TRect& dest_rect, TCustomDIBX& source, 
 // opacity copies.
 TWeightTable StretchMaskTable(int opacity, int bits) {
   uint32_t a = static_cast<uint32_t>(std::clamp(opacity, 0, 255));
-  TWeightTable table;
-  for (uint32_t m = 0; m < 256; ++m) {
-    if (m == 0) {
-      table[m] = kSkip;
-    } else if (a == 255 && m == 255) {
-      table[m] = kCopy;
-    } else {
-      table[m] = static_cast<uint16_t>((a == 255 && CentredSampling(bits)) ? m : m * a / 256);
-    }
-  }
-  return table;
+  bool centred = CentredSampling(bits);
+  return TWeightTable::Blend([&](uint32_t m) -> uint16_t {
+    if (m == 0) return kSkip;
+    if (a == 255 && m == 255) return kCopy;
+    return static_cast<uint16_t>((a == 255 && centred) ? m : m * a / 256);
+  });
 }
 
 TWeightTable AddMaskTable(int opacity) {
   uint32_t a = static_cast<uint32_t>(std::clamp(opacity, 0, 255));
-  TWeightTable table;
-  for (uint32_t m = 0; m < 256; ++m) table[m] = m == 0 ? kSkip : static_cast<uint16_t>(m * a / 256);
-  return table;
+  return TWeightTable::Add([&](uint32_t m) { return static_cast<uint16_t>(m * a / 256); });
 }
 
 }  // namespace

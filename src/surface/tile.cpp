@@ -200,20 +200,13 @@ bool ScaledWalk(int64_t origin, int64_t size, long double scale, bool flip, TPat
 
 // Weights of a scaled pattern through a mask (as the stretched mask draws).
 TWeightTable PatternMaskTable(bool add, uint32_t weight, int bits) {
-  TWeightTable table;
+  if (add) return TWeightTable::Add([&](uint32_t m) { return static_cast<uint16_t>(m * weight / 256); });
   bool centred = bits == 15 || bits == 16 || bits == 32;
-  for (uint32_t m = 0; m < 256; ++m) {
-    if (m == 0) {
-      table[m] = kSkip;
-    } else if (add) {
-      table[m] = static_cast<uint16_t>(m * weight / 256);
-    } else if (weight == 255 && m == 255) {
-      table[m] = kCopy;
-    } else {
-      table[m] = static_cast<uint16_t>((weight == 255 && centred) ? m : m * weight / 256);
-    }
-  }
-  return table;
+  return TWeightTable::Blend([&](uint32_t m) -> uint16_t {
+    if (m == 0) return kSkip;
+    if (weight == 255 && m == 255) return kCopy;
+    return static_cast<uint16_t>((weight == 255 && centred) ? m : m * weight / 256);
+  });
 }
 
 void ScaledPattern(TCustomDIBX& dest, const TRect& rect, TCustomDIBX& texture, long double scale_x, long double scale_y,

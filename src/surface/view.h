@@ -30,6 +30,7 @@ class TView {
   uint8_t* Row(int64_t y) const { return origin_ + y * pitch_; }
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
+  int64_t Pitch() const { return pitch_; }
   int Bits() const { return bits_; }
   int32_t Key() const { return key_; }
   TRect Bounds() const { return {0, 0, width_, height_}; }
