@@ -164,6 +164,43 @@ TEST_F(EvaluatorTest, ConstantArgumentsAreNeverWrittenThrough) {
   EXPECT_EQ(ListInstructions(parser), before);
 }
 
+TEST_F(EvaluatorTest, ReloadedAndCopiedExpressionsRunAlike) {
+  const char* statements[] = {"a[1, j] = 2.5 / -c ++ \"x\"", "s = IntToStr(Max(j, 7), 4) ++ HanToZen(\"ab\")",
+                              "f = TRUE & (c <> 3) | j << 2 > 4"};
+  auto run = [](const TOrvoParser& parser) {
+    THeadlessSystemHost host;
+    TProcessRandom random;
+    TExprEngine engine(host, random);
+    TParamCollection& store = engine.Store();
+    store.CreateVariable("a", PT_STR, TVarScope::Global);
+    RunStatement(engine, "SetArray(a, 2, 2)");
+    for (const char* name : {"j", "c"}) store.CreateVariable(name, PT_INT, TVarScope::Global).Value().SetAsInt(1);
+    store.CreateVariable("s", PT_STR, TVarScope::Global);
+    store.CreateVariable("f", PT_BOOL, TVarScope::Global);
+    TOrvoParser copy;
+    copy.AssignFrom(parser);
+    copy.Execute(engine);
+    std::string values;
+    for (const char* name : {"a", "s", "f"}) {
+      const TCustomParam& value = store.Find(name)->Value();
+      for (int32_t i = 0; i < value.Count(); ++i) values += value.GetStr(i) + ";";
+    }
+    return values;
+  };
+  for (const char* statement : statements) {
+    TOrvoParser original;
+    original.LoadFromBytes(TBuildOrvoParser::CompileToBytes(statement));
+    TMemoryStream stream;
+    TBinaryWriter writer(stream);
+    original.SaveToStream(writer);
+    TOrvoParser reloaded;
+    reloaded.LoadFromBytes(std::string(stream.Bytes().begin(), stream.Bytes().end()));
+    std::string expected = run(original);
+    EXPECT_EQ(run(reloaded), expected) << statement;
+    EXPECT_NE(expected, run(TOrvoParser())) << statement;  // the statement did something
+  }
+}
+
 TEST_F(EvaluatorTest, ResultIsACopy) {
   Store().CreateVariable("v", PT_INT, TVarScope::Global).Value().SetAsInt(5);
   TOrvoParser parser;
