@@ -300,6 +300,51 @@ void CopyStoreToSurface(const TDIBSurface& picture, TCustomDIBX& surface) {
   }
 }
 
+void ExportRgba(TCustomDIBX& surface, const TRect& rect, uint8_t* rgba, size_t stride) {
+  TRect area = IntersectRect(rect, surface.GetBounds());
+  if (area.IsEmpty()) return;
+  int bits = surface.BitCount();
+  uint8_t palette[1024] = {};
+  if (bits == 8) surface.GetPalette(palette);
+  TView view(surface);
+  for (int32_t y = area.top; y < area.bottom; ++y) {
+    uint8_t* out = rgba + static_cast<size_t>(y - rect.top) * stride + static_cast<size_t>(area.left - rect.left) * 4;
+    const uint8_t* row = view.Valid() ? view.Row(y) : nullptr;
+    for (int32_t x = area.left; x < area.right; ++x, out += 4) {
+      uint32_t p = row ? 0 : surface.GetPixel(x, y);
+      uint32_t r, g, b;
+      switch (bits) {
+        case 8:
+          p = row ? row[x] : p & 0xFF;
+          b = palette[4 * p], g = palette[4 * p + 1], r = palette[4 * p + 2];
+          break;
+        case 15:
+          if (row) p = pixel::TFormat15::Load(row + 2 * static_cast<size_t>(x));
+          r = ((p >> 10) & 31) << 3, g = ((p >> 5) & 31) << 3, b = (p & 31) << 3;
+          break;
+        case 16:
+          if (row) p = pixel::TFormat16::Load(row + 2 * static_cast<size_t>(x));
+          r = ((p >> 11) & 31) << 3, g = ((p >> 5) & 63) << 2, b = (p & 31) << 3;
+          break;
+        case 24:
+        case 32:
+          if (row)
+            p = bits == 24 ? pixel::TFormat24::Load(row + 3 * static_cast<size_t>(x))
+                           : pixel::TFormat32::Load(row + 4 * static_cast<size_t>(x));
+          r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+          break;
+        default:
+          r = g = b = 0;
+          break;
+      }
+      out[0] = static_cast<uint8_t>(r);
+      out[1] = static_cast<uint8_t>(g);
+      out[2] = static_cast<uint8_t>(b);
+      out[3] = 255;
+    }
+  }
+}
+
 void SaveSurfacePng(TCustomDIBX& surface, const std::string& path) {
   TDIBSurface picture;
   CopySurfaceToStore(surface, picture);

@@ -16,6 +16,11 @@ void CopySurfaceToStore(TCustomDIBX& surface, TDIBSurface& store);
 // format (8-bit surfaces take the nearest entry of their own palette).
 void CopyStoreToSurface(const TDIBSurface& picture, TCustomDIBX& surface);
 
+// Converts the pixels of rect (cut to the surface) to R, G, B, A bytes (A
+// 255) for presenting and screenshots; row y of the rectangle starts at
+// rgba + y * stride. 15- and 16-bit channels are widened by shifting.
+void ExportRgba(TCustomDIBX& surface, const TRect& rect, uint8_t* rgba, size_t stride);
+
 // Writes the surface as an RGBA PNG (screenshots, golden images); raises EWriteError.
 void SaveSurfacePng(TCustomDIBX& surface, const std::string& path);
 

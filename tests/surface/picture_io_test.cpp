@@ -363,6 +363,28 @@ TEST(Png, SurfacesLoadFromStreamsByTheirStart) {
   EXPECT_EQ(surface->Width(), 2);
 }
 
+TEST(ExportRgba, ConvertsEveryFormat) {
+  struct TCase {
+    int bits;
+    uint32_t pixel;
+    std::vector<uint8_t> rgba;
+  } cases[] = {
+      {32, 0x00FF8001, {0xFF, 0x80, 0x01, 0xFF}},
+      {24, 0x102030, {0x10, 0x20, 0x30, 0xFF}},
+      {16, 0xF81F, {0xF8, 0x00, 0xF8, 0xFF}},
+      {15, 0x03E0, {0x00, 0xF8, 0x00, 0xFF}},
+      {8, 200, {200, 200, 200, 0xFF}},  // the default grey palette
+  };
+  for (const auto& c : cases) {
+    auto surface = test::FilledSurface(c.bits, 3, 2, 0);
+    surface->SetPixel(2, 1, c.pixel);
+    std::vector<uint8_t> out(2 * 8, 0xEE);
+    ExportRgba(*surface, {1, 0, 5, 2}, out.data(), 8);
+    EXPECT_EQ(std::vector<uint8_t>(out.begin() + 12, out.end()), c.rgba) << c.bits;
+    EXPECT_EQ(out[3], 255) << c.bits;
+  }
+}
+
 // Reads a PNG through libpng's simplified interface, which shares none of our
 // transformations, as RGBA.
 bool ReadWithSimplifiedApi(const std::string& path, png_uint_32& width, png_uint_32& height,
