@@ -17,10 +17,18 @@ void ReadDefaultVariable(TBinaryReader& reader, TDefaultVariable& variable) {
   variable.type = reader.ReadByte();
   variable.name = reader.ReadString();
   switch (variable.type) {
-    case 1: variable.int_value = reader.ReadInt32(); break;
-    case 2: variable.real_value = reader.ReadExt80(); break;
-    case 3: variable.bool_value = reader.ReadBool(); break;
-    case 4: variable.string_value = reader.ReadString(); break;
+    case 1:
+      variable.int_value = reader.ReadInt32();
+      break;
+    case 2:
+      variable.real_value = reader.ReadExt80();
+      break;
+    case 3:
+      variable.bool_value = reader.ReadBool();
+      break;
+    case 4:
+      variable.string_value = reader.ReadString();
+      break;
     default:
       // An unknown kind has no value we could skip: the rest of the file would be misread.
       throw EFormatError("Invalid variable type " + std::to_string(variable.type));
@@ -109,11 +117,20 @@ void WriteProjectSettings(TStream& stream, const TProjectSettings& s) {
     writer.WriteByte(variable.type);
     writer.WriteString(variable.name);
     switch (variable.type) {
-      case 1: writer.WriteInt32(variable.int_value); break;
-      case 2: writer.WriteExt80(variable.real_value); break;
-      case 3: writer.WriteBool(variable.bool_value); break;
-      case 4: writer.WriteString(variable.string_value); break;
-      default: throw EWriteError("Invalid variable type " + std::to_string(variable.type));
+      case 1:
+        writer.WriteInt32(variable.int_value);
+        break;
+      case 2:
+        writer.WriteExt80(variable.real_value);
+        break;
+      case 3:
+        writer.WriteBool(variable.bool_value);
+        break;
+      case 4:
+        writer.WriteString(variable.string_value);
+        break;
+      default:
+        throw EWriteError("Invalid variable type " + std::to_string(variable.type));
     }
   }
   writer.WriteInt32(static_cast<int32_t>(s.folder_discs.size()));
