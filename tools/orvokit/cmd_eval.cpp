@@ -49,12 +49,12 @@ uint32_t MillisecondsSinceMidnightUtc() {
 }
 
 // NAME[:TYPE][=VALUE] with NAME optionally followed by [SIZE,...].
-bool Declare(TParamCollection& store, const std::string& spec, std::string& problem) {
-  size_t equals = spec.find('=');
-  std::string head = spec.substr(0, equals);
+bool Declare(TParamCollection& store, const std::string& declaration, std::string& problem) {
+  size_t equals = declaration.find('=');
+  std::string head = declaration.substr(0, equals);
   size_t colon = head.rfind(':');
   if (colon == std::string::npos) {
-    problem = "--var needs NAME:TYPE, got '" + spec + "'";
+    problem = "--var needs NAME:TYPE, got '" + declaration + "'";
     return false;
   }
   std::string name = head.substr(0, colon);
@@ -73,7 +73,7 @@ bool Declare(TParamCollection& store, const std::string& spec, std::string& prob
   size_t bracket = name.find('[');
   if (bracket != std::string::npos) {
     if (name.back() != ']') {
-      problem = "bad array size in '" + spec + "'";
+      problem = "bad array size in '" + declaration + "'";
       return false;
     }
     std::string list = name.substr(bracket + 1, name.size() - bracket - 2);
@@ -82,7 +82,7 @@ bool Declare(TParamCollection& store, const std::string& spec, std::string& prob
       if (comma == std::string::npos) comma = list.size();
       int32_t size = 0;
       if (!TryTextToInt(TrimText(list.substr(start, comma - start)), size)) {
-        problem = "bad array size in '" + spec + "'";
+        problem = "bad array size in '" + declaration + "'";
         return false;
       }
       sizes.push_back(size);
@@ -93,7 +93,7 @@ bool Declare(TParamCollection& store, const std::string& spec, std::string& prob
   TParamCollectionItem& item = store.CreateVariable(ToCp932(name), kind, TVarScope::Global);
   if (!sizes.empty()) item.Value().SetDims(sizes);
   if (equals != std::string::npos) {
-    std::string value = ToCp932(spec.substr(equals + 1));
+    std::string value = ToCp932(declaration.substr(equals + 1));
     for (int32_t i = 0; i < item.Value().Count(); ++i) item.Value().SetStr(i, value);
   }
   return true;
@@ -139,9 +139,9 @@ int RunEval(const std::vector<std::string>& args) {
   if (expressions.empty()) return UsageError(kName, "no expression");
 
   TExprEngine engine(host, random);
-  for (const std::string& spec : variables) {
+  for (const std::string& declaration : variables) {
     std::string problem;
-    if (!Declare(engine.Store(), spec, problem)) return UsageError(kName, problem);
+    if (!Declare(engine.Store(), declaration, problem)) return UsageError(kName, problem);
   }
   for (const std::string& expression : expressions) {
     TOrvoParser parser;
