@@ -1,3 +1,5 @@
+#include "script/project_settings.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -5,7 +7,6 @@
 #include "base/binary_io.h"
 #include "base/error.h"
 #include "script/project.h"
-#include "script/project_settings.h"
 #include "support/test_support.h"
 
 namespace orvo {
@@ -32,7 +33,7 @@ std::string SettingsOfVersion(int32_t version) {
   if (version > 103) w.WriteBool(true);   // save to disk
   if (version >= 106) w.WriteBool(true);  // idle sleep
   if (version >= 109) w.WriteString(".wav");
-  if (version > 112) w.WriteBool(true);   // pause when inactive
+  if (version > 112) w.WriteBool(true);  // pause when inactive
   if (version >= 114) w.WriteByte(9);
   if (version >= 116) w.WriteBool(false);  // show toolbar
   w.WriteString("prompt %d");
@@ -126,49 +127,6 @@ TEST(ProjectSettings, WriterRoundTripsTheNewestVersion) {
   WriteProjectSettings(written, s);
   written.SetPosition(0);
   EXPECT_EQ(ReadProjectSettings(written), s);
-}
-
-class TMapFiles : public IGameFiles {
- public:
-  std::map<std::string, std::string> files;
-  bool Exists(const std::string& name) override { return files.count(name) != 0; }
-  std::string Load(const std::string& name) override { return files.at(name); }
-};
-
-class TRecordingDialogs : public IDialogs {
- public:
-  std::vector<std::string> shown;
-  TBoxAnswer MessageBox(const std::string& caption, const std::string& text, TBoxButtons buttons,
-                        TBoxIcon) override {
-    shown.push_back(caption + ":" + text);
-    return DefaultAnswer(buttons);
-  }
-  void QueueAnswer(const std::string&) override {}
-  std::string TakeTextAnswer() override { return {}; }
-};
-
-TEST(Project, ReportsMissingProjectAndStartPage) {
-  TRuntimeState state;
-  TMapFiles files;
-  TRecordingDialogs dialogs;
-  {
-    TProject project(state, files, dialogs);
-    EXPECT_FALSE(project.Load());
-    EXPECT_TRUE(state.terminating && state.fatal_error);
-    EXPECT_EQ(dialogs.shown.back(), "警告:プロジェクトがありません");
-  }
-  state = TRuntimeState();
-  files.files["orvo.opb"] = SettingsOfVersion(117);
-  TProject project(state, files, dialogs);
-  ASSERT_TRUE(project.Load());
-  EXPECT_FALSE(state.terminating);
-  EXPECT_EQ(project.CentreX(), 400);
-  EXPECT_FALSE(project.Start());
-  EXPECT_EQ(dialogs.shown.back(), "警告:スタートページがありません");
-  EXPECT_TRUE(state.fatal_error);
-  state = TRuntimeState();
-  files.files["start.osb"] = "page";
-  EXPECT_TRUE(project.Start());
 }
 
 }  // namespace

@@ -562,6 +562,30 @@ std::unique_ptr<TPage> TPageCompiler::Finish() {
   return std::move(page_);
 }
 
+std::map<std::string, std::string> CompilePages(const std::vector<TPageSourceFile>& sources) {
+  std::map<std::string, std::unique_ptr<TPageCompiler>> compilers;
+  auto find_label = [&compilers](const std::string& page, const std::string& label) -> std::optional<int> {
+    for (const auto& [name, compiler] : compilers) {
+      if (!EqualsNoCase(name, page)) continue;
+      int index = compiler->FindLabel(label);
+      if (index >= 0) return index;
+    }
+    return std::nullopt;
+  };
+  for (const TPageSourceFile& source : sources) {
+    TCompileOptions options;
+    options.file = source.file;
+    options.page_name = source.page_name;
+    options.find_label = find_label;
+    auto compiler = std::make_unique<TPageCompiler>(options);
+    compiler->Parse(source.text);
+    compilers[source.page_name] = std::move(compiler);
+  }
+  std::map<std::string, std::string> pages;
+  for (auto& [name, compiler] : compilers) pages[name] = compiler->Finish()->SaveToBytes();
+  return pages;
+}
+
 std::string CompilePageSource(std::string_view utf8_source, const TCompileOptions& options) {
   TPageCompiler compiler(options);
   compiler.Parse(utf8_source);

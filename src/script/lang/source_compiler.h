@@ -90,6 +90,16 @@ class TPageCompiler {
 // Compiles one source into page bytes (a convenience over TPageCompiler).
 std::string CompilePageSource(std::string_view utf8_source, const TCompileOptions& options);
 
+struct TPageSourceFile {
+  std::string file;       // for messages (UTF-8)
+  std::string page_name;  // the page's game name (CP932), e.g. "scenes\\intro.osb"
+  std::string text;       // the source (UTF-8)
+};
+
+// Compiles a game's pages together, so that jumps and calls find labels in
+// each other. Returns the page bytes by page name; errors raise naming file and line.
+std::map<std::string, std::string> CompilePages(const std::vector<TPageSourceFile>& sources);
+
 // The game name of a page written in source as text: ".osb" is added when
 // the last component has no extension.
 std::string PageFileName(std::string_view text);

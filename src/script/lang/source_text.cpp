@@ -75,7 +75,7 @@ std::vector<std::string> SplitTopLevel(std::string_view text, char separator) {
 size_t FindIfClause(std::string_view text) {
   size_t found = std::string_view::npos;
   WalkTopLevel(text, [&](size_t i) {
-    if (i > 0 && i + 2 < text.size() && text[i] == 'i' && text[i + 1] == 'f' && IsBlank(text[i - 1]) &&
+    if (i + 2 < text.size() && text[i] == 'i' && text[i + 1] == 'f' && (i == 0 || IsBlank(text[i - 1])) &&
         IsBlank(text[i + 2]))
       found = i;
     return true;

@@ -13,7 +13,7 @@ std::string Trim(std::string_view text);
 // Splits at separator where it stands outside quotes, back-quotes,
 // parentheses and brackets; pieces are trimmed.
 std::vector<std::string> SplitTopLevel(std::string_view text, char separator);
-// Position of the last word "if" (between blanks, outside quotes and
+// Position of the last word "if" (at the start or after a blank, before a blank, outside quotes and
 // brackets), or npos.
 size_t FindIfClause(std::string_view text);
 // Position of the first occurrence of token outside quotes and brackets, or npos.
