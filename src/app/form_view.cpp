@@ -24,8 +24,7 @@ void TBackSurface::Resize(int width, int height) {
 }
 
 TFrameView TBackSurface::View() const {
-  return TFrameView{width_, height_, reinterpret_cast<const uint8_t*>(pixels_.data()),
-                    static_cast<size_t>(width_) * 4};
+  return TFrameView{width_, height_, reinterpret_cast<const uint8_t*>(pixels_.data()), static_cast<size_t>(width_) * 4};
 }
 
 void TBackSurface::SavePng(const std::string& path) const {
@@ -50,6 +49,10 @@ void TFormView::Housekeeping() {
   files_.Housekeeping(long_clock_);
 }
 
+void TFormView::RunInterpreter() {
+  if (TCallMan* interpreter = project_->CallMan()) interpreter->RunFrame();
+}
+
 void TFormView::PaintStage() {
   // The stage paints its dirty rectangles into the back surface here once it exists.
 }
@@ -68,7 +71,8 @@ void TFormView::ConfirmExit() {
   bool saved = state_.terminating;
   state_.terminating = true;
   std::string title = Cp932ToUtf8(project_->Title());
-  std::string question = UserLanguageIsJapanese() ? "「" + title + "」を終了しますか？" : "Do you want to exit " + title + "?";
+  std::string question =
+      UserLanguageIsJapanese() ? "「" + title + "」を終了しますか？" : "Do you want to exit " + title + "?";
   if (dialogs_.MessageBox(title, question, TBoxButtons::YesNo, TBoxIcon::Question) == TBoxAnswer::Yes) {
     closing_ = true;
   } else {

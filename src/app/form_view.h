@@ -48,8 +48,12 @@ class TFormView : public IFrameParts {
   // game stops. project must have loaded its settings and started.
   void Run(TProject& project);
 
+  // Asks the loop to end after the current frame (the Terminate command, a page too old to run).
+  void Close() { closing_ = true; }
+
   // Frame parts that the shell itself owns.
   bool HasProject() const override { return project_ != nullptr; }
+  void RunInterpreter() override;
   void Housekeeping() override;
   void PaintStage() override;
   void Present() override;

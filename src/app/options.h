@@ -22,8 +22,8 @@ struct TPlayerOptions {
   bool help = false;
   bool version = false;
   bool integer_scale = false;
-  int64_t frames = -1;      // stop after this many frame steps; -1 runs until the game ends
-  int32_t fixed_step = 0;   // ms per tick without sleeping; 0 = real time
+  int64_t frames = -1;     // stop after this many frame steps; -1 runs until the game ends
+  int32_t fixed_step = 0;  // ms per tick without sleeping; 0 = real time
   std::optional<uint32_t> seed;
   std::string screenshot;
   std::vector<TShotRequest> shots;

@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "app/form_view.h"
+#include "app/game_host.h"
 #include "app/game_ini.h"
-#include "app/game_files.h"
 #include "app/options.h"
 #include "base/cp932.h"
 #include "base/error.h"
@@ -19,6 +19,8 @@
 #include "data/mount.h"
 #include "platform/config_window.h"
 #include "platform/single_instance.h"
+#include "script/variable_dump.h"
+#include "vars/engine.h"
 
 namespace orvo {
 
@@ -52,9 +54,8 @@ int RunConfig(const TPlayerOptions& options, const std::string& program_folder) 
   return 0;
 }
 
-void WriteVariableDump(const std::string& path) {
-  // One line per variable once the variable store exists; an empty store writes an empty file.
-  WriteFileAtomically(path, "");
+void WriteVariableDump(const std::string& path, const TParamCollection& store) {
+  WriteFileAtomically(path, FormatVariableDump(store));
 }
 
 // Start-up stages with ORVO_TIMING set, for measuring the time to the first frame.
@@ -113,14 +114,17 @@ int RunPlayer(int argc, char** argv) {
   TFileManagerOptions file_options;
   file_options.disc_roots = options.disc_roots;
   TVrFileManager file_manager(file_options);
-  TMountedGameFiles files(file_manager);
-  TProject project(state, files, *dialogs);
+  TShellSystemHost system_host(state, *clock);
+  TExprEngine engine(system_host, ProcessRandom());
+  TProject project(state, file_manager, *dialogs);
+  system_host.SetProject(&project);
   int status = 0;
   try {
     MountGameData(file_manager, {ProgramPath(argv[0]), options.game_args});
     Trace().Line("OrvoInitialize");
     Trace().Line("TProject.Create");
-    if (!project.Load()) return 1;
+    if (options.game_args.empty() && !project.LocateGameData(program_folder)) return 1;
+    if (!project.Load(&engine.Store())) return 1;
   } catch (const EOrvoError& failure) {
     ShowError(*dialogs, "エラー", failure);
     return 1;
@@ -141,7 +145,14 @@ int RunPlayer(int argc, char** argv) {
 
   TimingMark("window open");
   TFormView form(options, state, *display, *dialogs, *clock, file_manager);
-  if (!project.Start()) return 1;
+  TEventQueue events;
+  TShellScriptHost script_host(*dialogs, [&form] { form.Close(); });
+  try {
+    if (!project.Start(engine, events, script_host)) return 1;
+  } catch (const EOrvoError& failure) {
+    ShowError(*dialogs, "エラー", failure);
+    return 1;
+  }
   Trace().Line("DXSound.Initialize");
   Trace().Line("MediaInit");
   Trace().Line("OrvoInitColor");
@@ -156,6 +167,7 @@ int RunPlayer(int argc, char** argv) {
   state.terminating = true;
   Trace().Line("FormClose");
   Trace().Line("Project.Free");
+  project.Shutdown();
   Trace().Line("SysFuncMan.Free");
   Trace().Line("ParamMan.Free");
   Trace().Line("OrvoFinalize");
@@ -166,7 +178,7 @@ int RunPlayer(int argc, char** argv) {
       form.BackSurface().SavePng(options.screenshot);
       std::printf("screenshot: %s\n", std::filesystem::absolute(options.screenshot).c_str());
     }
-    if (!options.dump_vars_file.empty()) WriteVariableDump(options.dump_vars_file);
+    if (!options.dump_vars_file.empty()) WriteVariableDump(options.dump_vars_file, engine.Store());
   } catch (const EOrvoError& failure) {
     std::fprintf(stderr, "orvoplayer: %s\n", failure.what());
     status = 1;

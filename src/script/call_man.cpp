@@ -480,7 +480,10 @@ void TCallMan::SaveFrame(TBinaryWriter& writer, const TStack& frame) const {
   writer.WriteInt32(frame.program_counter);
   writer.WriteBool(frame.started);
   writer.WriteBool(frame.running);
-  writer.WriteInt32(0);
+  // The reserved field carries the length of the result variable's name,
+  // followed by the name: a call pending in a save still delivers its result.
+  // Records without it hold 0 there.
+  writer.WriteString(frame.result_variable);
   writer.WriteStringList(frame.arguments);
   writer.WriteString(host_.ObjectName(frame.event_sender));
   writer.WriteInt32(static_cast<int32_t>(frame.saved_state.size()));
@@ -499,7 +502,7 @@ TStack TCallMan::LoadFrame(TBinaryReader& reader) {
   frame.program_counter = reader.ReadInt32();
   frame.started = reader.ReadBool();
   frame.running = reader.ReadBool();
-  reader.Skip(4);
+  frame.result_variable = reader.ReadString();
   frame.arguments = reader.ReadStringList();
   std::string sender = reader.ReadString();
   frame.event_sender = sender.empty() ? 0 : host_.FindObject(sender);

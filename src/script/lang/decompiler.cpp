@@ -72,14 +72,16 @@ class TWriter {
     Header();
     for (int i = 0; i < page_.Count(); ++i) Command(i);
     while (!blocks_.empty()) {
-      Line("end");
       blocks_.pop_back();
+      depth_ = static_cast<int>(blocks_.size());
+      Line("end");
     }
     return out_;
   }
 
  private:
   void Line(const std::string& text) {
+    if (!flat_ && !text.empty()) out_.append(2 * static_cast<size_t>(std::max(0, depth_)), ' ');
     out_ += Cp932ToUtf8(text);
     out_ += '\n';
     ++line_;
@@ -332,10 +334,12 @@ class TWriter {
       const TBlock& block = blocks_.back();
       bool continues = command.indent == block.indent && !block.in_else && (kind == ckElseif || kind == ckElse);
       if (command.indent > block.indent || continues) break;
-      Line("end");
       blocks_.pop_back();
+      depth_ = static_cast<int>(blocks_.size());
+      Line("end");
     }
     int32_t depth = static_cast<int32_t>(blocks_.size());
+    depth_ = depth;
     if (kind == ckWhileInit && index + 1 < page_.Count() && IsLoopStart(index + 1) &&
         SameAttributes(command, page_.At(index + 1)) && command.indent == depth) {
       skip_init_ = index;
@@ -361,12 +365,14 @@ class TWriter {
     if (kind == ckWhileLoop && !blocks_.empty() && blocks_.back().loop && blocks_.back().loop_index == index) {
       int32_t indent = blocks_.back().indent;
       blocks_.pop_back();
+      depth_ = static_cast<int>(blocks_.size());
       Line(Attributes(command, indent, true) + "end");
       return;
     }
     if (kind == ckElseif || kind == ckElse) {
       if (!blocks_.empty() && !blocks_.back().loop && command.indent == blocks_.back().indent) {
         if (kind == ckElse) blocks_.back().in_else = true;
+        depth_ = depth - 1;
         Line(Attributes(command, blocks_.back().indent, true) + Structured(command, index));
         return;
       }
@@ -384,6 +390,8 @@ class TWriter {
   int line_ = 1;
   std::vector<TBlock> blocks_;
   int skip_init_ = -2;
+  // Blocks open around the line being written (its indentation).
+  int depth_ = 0;
 };
 
 }  // namespace

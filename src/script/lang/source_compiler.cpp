@@ -291,6 +291,7 @@ void TPageCompiler::Generic(int kind, const std::string& rest) {
     std::string name = LowerAscii(Trim(std::string_view(item).substr(0, equals)));
     std::string value = Trim(std::string_view(item).substr(equals + 1));
     int property = name.rfind("pr_", 0) == 0 ? FindProperty(name) : -1;
+    if (name.rfind("pr_", 0) == 0 && property < 0) Fail("unknown property " + Cp932ToUtf8(item.substr(0, equals)));
     if (property >= 0) {
       if (command.FieldIndex("props") < 0) Fail(std::string(command.Spec().class_name) + " takes no properties");
       properties_[index][property] = ExprOf(value);
