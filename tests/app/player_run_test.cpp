@@ -9,6 +9,9 @@ namespace {
 std::string Player() { return test::BuildDir() + "/bin/orvoplayer"; }
 std::string Kit() { return test::BuildDir() + "/bin/orvokit"; }
 
+// A page without commands.
+std::string EmptyPage() { return std::string("\x75\0\0\0\0\0\0\0\0\x16\0\0\0\0\0\0\0", 17); }
+
 std::string MakeGame(const std::string& name, const std::string& settings) {
   std::string dir = test::MakeTempDir(name);
   test::WriteFile(dir + "/settings.ini", settings);
@@ -30,7 +33,7 @@ TEST(PlayerRun, ReportsAMissingProjectOrStartPageAndExitsWithOne) {
 
 TEST(PlayerRun, RunsFixedStepFramesAndWritesScreenshots) {
   std::string game = MakeGame("runs", "[project]\ntitle = T\nwidth = 64\nheight = 48\nstart_page = Start.osb\n");
-  test::WriteFile(game + "/start.osb", "");  // found whatever its case on disk
+  test::WriteFile(game + "/start.osb", EmptyPage());  // found whatever its case on disk
   std::string output;
   ASSERT_EQ(test::RunCommand(Player() + " " + game + " --headless --frames 20 --fixed-step 15 --seed 1 --shot 3:" +
                                  game + "/three.png --screenshot " + game + "/end.png",
@@ -49,7 +52,7 @@ TEST(PlayerRun, RunsFixedStepFramesAndWritesScreenshots) {
 
 TEST(PlayerRun, SecondPlayerOnTheSameFolderLeavesAtOnce) {
   std::string game = MakeGame("single", "[project]\ntitle = T\nwidth = 8\nheight = 8\nstart_page = s.osb\n");
-  test::WriteFile(game + "/s.osb", "");
+  test::WriteFile(game + "/s.osb", EmptyPage());
   // The first player waits in real time; the second finds the folder taken.
   ASSERT_EQ(test::RunCommand(Player() + " " + game + " --headless --frames 300 >/dev/null 2>&1 & echo $! > " + game +
                              "/first.pid"),
@@ -64,9 +67,10 @@ TEST(PlayerRun, SecondPlayerOnTheSameFolderLeavesAtOnce) {
 }
 
 TEST(KitProject, SettingsTextRoundTrips) {
-  std::string game = MakeGame("kit", "[project]\ntitle = \" 題名 \"\nwidth = 320\nshow_toolbar = false\n"
-                                     "[variables]\nscore = int -3\nratio = float 0.1\nname = str \"a\\\"b\"\n"
-                                     "[discs]\nbgm = 2\n");
+  std::string game = MakeGame("kit",
+                              "[project]\ntitle = \" 題名 \"\nwidth = 320\nshow_toolbar = false\n"
+                              "[variables]\nscore = int -3\nratio = float 0.1\nname = str \"a\\\"b\"\n"
+                              "[discs]\nbgm = 2\n");
   std::string shown;
   ASSERT_EQ(test::RunCommand(Kit() + " project --show " + game + "/orvo.opb -o " + game + "/back.ini", &shown), 0);
   ASSERT_EQ(test::RunCommand(Kit() + " project " + game + "/back.ini -o " + game + "/again.opb"), 0);

@@ -14,7 +14,8 @@ namespace orvo {
 namespace {
 
 TEST(GameIni, DelayTimeIsTruncatedAndClamped) {
-  const std::pair<int, int> cases[] = {{750, 500}, {50, 100}, {349, 300}, {500, 500}, {100, 100}, {-200, 100}, {0, 100}};
+  const std::pair<int, int> cases[] = {{750, 500}, {50, 100},   {349, 300}, {500, 500},
+                                       {100, 100}, {-200, 100}, {0, 100}};
   for (auto [in, out] : cases) EXPECT_EQ(NormaliseDelayTime(in), out) << in;
 }
 
@@ -46,8 +47,8 @@ TEST(FrameClock, CapsTheDeltaWrapsTheTotalAndNeverJumpsAfterAPause) {
   };
   const Step steps[] = {
       {15, false, 15, 15},
-      {1015, false, 160, 1015},       // a long stall: delta capped, total not
-      {50000, true, 0, 1015},          // resume after a pause: nothing counted
+      {1015, false, 160, 1015},  // a long stall: delta capped, total not
+      {50000, true, 0, 1015},    // resume after a pause: nothing counted
       {50016, false, 16, 1031},
   };
   TRuntimeState state;
@@ -73,10 +74,8 @@ TEST(FrameClock, CapsTheDeltaWrapsTheTotalAndNeverJumpsAfterAPause) {
 TEST(FrameClock, HoldsA15MillisecondCadence) {
   // now, then the wait the clock asks for before the next tick.
   const std::pair<uint32_t, int> ticks[] = {
-      {1, 15}, {16, 15}, {31, 15},
-      {51, 10},   // five late: the next tick comes sooner
-      {61, 15},
-      {500, 15},  // a stall: no burst of ticks to catch up
+      {1, 15},   {16, 15},  {31, 15}, {51, 10},  // five late: the next tick comes sooner
+      {61, 15},  {500, 15},                      // a stall: no burst of ticks to catch up
       {515, 15},
   };
   TRuntimeState state;
@@ -119,8 +118,8 @@ TEST(FrameStep, RunsInOrderSkipsTheDrawAfterALoadAndHonoursTheDivisor) {
   TRecordingParts parts;
   parts.state = &state;
   EXPECT_TRUE(StepFrame(state, draw, parts));
-  EXPECT_EQ(parts.calls, (std::vector<std::string>{"housekeeping", "input", "interpreter", "update", "pending",
-                                                   "paint", "present", "clear", "video"}));
+  EXPECT_EQ(parts.calls, (std::vector<std::string>{"housekeeping", "input", "interpreter", "update", "pending", "paint",
+                                                   "present", "clear", "video"}));
   EXPECT_EQ(state.frame_counter, 1);
 
   parts.load = true;  // after a load the next frame updates but does not draw
