@@ -1,5 +1,6 @@
 #include "image/block_codec.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/binary_io.h"
@@ -13,6 +14,8 @@ namespace {
 
 // A reference table of more entries than this is refused (32 MiB of table).
 constexpr int64_t kMaxTiles = int64_t{1} << 22;
+// Bytes of whole rows read from a block at a time.
+constexpr size_t kRowBatchBytes = size_t{1} << 18;
 
 size_t PictureBytes(const TDIBSurface& picture) { return picture.Stride() * static_cast<size_t>(picture.Height()); }
 
@@ -117,11 +120,21 @@ std::vector<int32_t> KeyedPositions(int32_t code, int32_t n) {
 void ReadRows(TByteSource& source, TDIBSurface& picture, TRowOrder order, int32_t code) {
   const int32_t height = picture.Height();
   const size_t stride = picture.Stride();
-  if (order == TRowOrder::Keyed && code != 0) {
-    for (int32_t position : KeyedPositions(code, height)) source.Read(picture.ScanLine(position), stride);
-    return;
+  std::vector<int32_t> positions;
+  if (order == TRowOrder::Keyed && code != 0) positions = KeyedPositions(code, height);
+  // Rows come in batches: zlib runs its fast path only with room to spare,
+  // which a single row would not leave it.
+  const int32_t batch = static_cast<int32_t>(
+      std::clamp<size_t>(kRowBatchBytes / std::max<size_t>(stride, 1), 1, static_cast<size_t>(std::max(height, 1))));
+  std::vector<uint8_t> rows(stride * static_cast<size_t>(batch));
+  for (int32_t first = 0; first < height; first += batch) {
+    const int32_t count = std::min(batch, height - first);
+    source.Read(rows.data(), stride * static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+      const int32_t y = positions.empty() ? first + i : positions[static_cast<size_t>(first + i)];
+      std::memcpy(picture.ScanLine(y), rows.data() + stride * static_cast<size_t>(i), stride);
+    }
   }
-  for (int32_t y = 0; y < height; ++y) source.Read(picture.ScanLine(y), stride);
 }
 
 std::string WriteRows(const TDIBSurface& picture, TRowOrder order, int32_t code) {
