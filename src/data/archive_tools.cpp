@@ -104,6 +104,7 @@ size_t PackFolder(const std::string& folder, const std::string& archive, const T
   TArchiveWriteOptions write_options;
   write_options.version = options.version;
   write_options.force_scramble = options.scramble;
+  write_options.is_uncompressed_image = options.is_uncompressed_image;
   try {
     TKwBigFileStream out(archive, TBigFileMode::Create);
     collection.Write(out, write_options);

@@ -2,6 +2,7 @@
 // Making and taking apart archives on disk: what orvokit's pack, unpack,
 // list and bundle commands do. Names on disk are UTF-8; names in archives CP932.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ namespace orvo {
 struct TPackOptions {
   int32_t version = kArchiveVersion;
   bool scramble = false;
+  // Handed to the archive writer (see TArchiveWriteOptions).
+  std::function<bool(const std::string& path)> is_uncompressed_image;
 };
 
 // Packs every file below folder (sorted, names relative to folder with '\'

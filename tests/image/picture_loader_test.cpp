@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "base/stream.h"
+#include "data/archive_tools.h"
 #include "data/file_manager.h"
 #include "dova_fixture.h"
 #include "support/test_support.h"
@@ -120,7 +121,7 @@ TEST(PictureLoader, SurfacesReadLayeredPicturesThroughTheHook) {
 TEST(PictureLoader, TellsWhichFilesTheArchiveShouldCompress) {
   std::string folder = test::MakeTempDir("uncompressed");
   TDovaFrameList list;
-  list.AddFrame().picture.SetSize(2, 2, 24);
+  list.AddFrame().picture.SetSize(64, 64, 24);  // flat: plain rows compress well
   struct TCase {
     const char* name;
     std::string bytes;
@@ -143,6 +144,17 @@ TEST(PictureLoader, TellsWhichFilesTheArchiveShouldCompress) {
     EXPECT_EQ(IsUncompressedImageFile(path), c.expected);
   }
   EXPECT_FALSE(IsUncompressedImageFile(folder + "/missing.dov"));
+
+  // The archive writer compresses the plain one and stores the zlib one as it is.
+  std::string archive = test::MakeTempDir("uncompressed-archive") + "/game.dat";
+  TPackOptions options;
+  options.is_uncompressed_image = IsUncompressedImageFile;
+  PackFolder(folder, archive, options);
+  for (const TEntryReport& entry : ListArchive(archive, TVerify::No)) {
+    SCOPED_TRACE(entry.name);
+    const bool compressed = entry.storage == 0 || entry.storage == 3;
+    EXPECT_EQ(compressed, entry.name == "plain blocks.dov");
+  }
 }
 
 }  // namespace

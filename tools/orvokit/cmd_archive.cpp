@@ -7,6 +7,7 @@
 #include "base/cp932.h"
 #include "data/archive.h"
 #include "data/archive_tools.h"
+#include "image/picture_loader.h"
 #include "kit.h"
 
 namespace orvo::kit {
@@ -32,6 +33,7 @@ int RunPack(const std::vector<std::string>& arguments) {
   std::string output;
   if (!TakeOutput(args, output) || output.empty()) return UsageError("pack", "missing -o ARCHIVE");
   TPackOptions options;
+  options.is_uncompressed_image = IsUncompressedImageFile;
   std::vector<std::string> folders;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--scramble") {
