@@ -34,6 +34,8 @@ class TExpression {
 
   // True when the block holds no instruction: evaluating it gives no value.
   bool Empty() const { return parser_->Empty(); }
+  // True for the usual empty block (a zero count), as the compiler writes it.
+  bool Blank() const { return bytes_.size() == 4 && bytes_ == std::string(4, '\0'); }
   const std::string& Bytes() const { return bytes_; }
   const TOrvoParser& Parser() const { return *parser_; }
 
@@ -48,6 +50,9 @@ class TExpression {
   std::string bytes_;
   std::unique_ptr<TOrvoParser> parser_;
 };
+
+// The expression "no value" of absent fields.
+const TExpression& EmptyExpression();
 
 // One stored field after the common record; which members are used depends on kind.
 struct TField {
@@ -116,6 +121,10 @@ class TCommand {
   const TField* FindField(std::string_view name) const;
   // The expression field of that name; an empty one when absent.
   const TExpression& Expr(std::string_view name) const;
+  // The same by row of the field table (for the hot paths of the interpreter).
+  const TExpression& ExprAt(size_t index) const {
+    return index < fields.size() && FieldPresent(index) ? fields[index].expr : EmptyExpression();
+  }
   const std::string& Text(std::string_view name) const;
   int32_t Number(std::string_view name) const;
 
@@ -138,8 +147,5 @@ std::unique_ptr<TCommand> CreateCommand(uint8_t kind_byte);
 int ReadStateVersion(TBinaryReader& reader);
 // Writes the "orvo100" tag.
 void WriteStateTag(TBinaryWriter& writer);
-
-// The expression "no value" of absent fields.
-const TExpression& EmptyExpression();
 
 }  // namespace orvo

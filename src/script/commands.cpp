@@ -22,7 +22,7 @@ class TComIf : public TCommand {
   using TCommand::TCommand;
   void Execute(TCallMan& cm) override {
     cm.Advance();
-    if (IsTrue(Expr("cond").AsBool(cm.Engine()))) return;
+    if (IsTrue(ExprAt(0).AsBool(cm.Engine()))) return;
     TPage& page = *cm.CurrentPage();
     int32_t pc = cm.ProgramCounter();
     while (pc < page.Count()) {
@@ -33,7 +33,7 @@ class TComIf : public TCommand {
       }
       if (next.indent < indent) break;
       if (next.Kind() == ckElseif) {
-        if (IsTrue(next.Expr("cond").AsBool(cm.Engine()))) {
+        if (IsTrue(next.ExprAt(0).AsBool(cm.Engine()))) {
           ++pc;
           break;
         }
@@ -167,7 +167,7 @@ class TComCalc : public TCommand {
   using TCommand::TCommand;
   void Execute(TCallMan& cm) override {
     cm.Advance();
-    Expr("expr").Evaluate(cm.Engine());
+    ExprAt(0).Evaluate(cm.Engine());
   }
 };
 
@@ -227,7 +227,7 @@ class TComWhile : public TCommand {
   using TCommand::TCommand;
   void Execute(TCallMan& cm) override {
     cm.Advance();
-    if (!IsTrue(Expr("cond").AsBool(cm.Engine()))) cm.SetProgramCounter(Number("exit"));
+    if (!IsTrue(ExprAt(0).AsBool(cm.Engine()))) cm.SetProgramCounter(fields[1].number);
   }
 };
 
@@ -237,7 +237,7 @@ class TComWhileInit : public TCommand {
   bool ContinueAfter() const override { return true; }
   void Execute(TCallMan& cm) override {
     cm.Advance();
-    Expr("expr").Evaluate(cm.Engine());
+    ExprAt(0).Evaluate(cm.Engine());
   }
 };
 
@@ -246,8 +246,8 @@ class TComWhileLoop : public TCommand {
   using TCommand::TCommand;
   bool ContinueAfter() const override { return true; }
   void Execute(TCallMan& cm) override {
-    cm.SetProgramCounter(Number("loop"));
-    Expr("expr").Evaluate(cm.Engine());
+    cm.SetProgramCounter(fields[1].number);
+    ExprAt(0).Evaluate(cm.Engine());
   }
 };
 
@@ -255,11 +255,11 @@ class TComBreak : public TCommand {
  public:
   using TCommand::TCommand;
   void Execute(TCallMan& cm) override {
-    if (!IsTrue(Expr("cond").AsBool(cm.Engine()))) {
+    if (!IsTrue(ExprAt(0).AsBool(cm.Engine()))) {
       cm.Advance();
       return;
     }
-    int32_t target = Number("target");
+    int32_t target = fields[1].number;
     if (target < 0) {
       cm.EndPage();
     } else {
@@ -273,8 +273,8 @@ class TComContinue : public TCommand {
   using TCommand::TCommand;
   void Execute(TCallMan& cm) override {
     cm.Advance();
-    if (!IsTrue(Expr("cond").AsBool(cm.Engine()))) return;
-    int32_t target = Number("target");
+    if (!IsTrue(ExprAt(0).AsBool(cm.Engine()))) return;
+    int32_t target = fields[1].number;
     if (target < 0) {
       cm.EndPage();
     } else {

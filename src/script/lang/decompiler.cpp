@@ -45,7 +45,7 @@ bool UsesClassName(int kind) {
 }
 
 std::string Expr(const TExpression& expression) {
-  if (expression.Empty()) return "<none>";
+  if (expression.Blank()) return "<none>";
   std::optional<std::string> text = ExpressionText(expression);
   if (text) return *text;
   std::string raw = "`";
@@ -110,7 +110,7 @@ class TWriter {
       const TField* properties = command->FindField("props");
       if (!properties) continue;
       for (const auto& [bit, expression] : properties->properties) {
-        if (!expression.Empty()) SetMaskBit(compiled[static_cast<size_t>(command->Kind())], bit);
+        if (!expression.Blank()) SetMaskBit(compiled[static_cast<size_t>(command->Kind())], bit);
       }
     }
     for (int kind = 0; kind < kCommandKindCount; ++kind) {
@@ -153,7 +153,7 @@ class TWriter {
       std::string name(spec.fields[i].name);
       switch (field.kind) {
         case TFieldKind::Expr:
-          if (!field.expr.Empty()) items.push_back(name + "=" + Expr(field.expr));
+          if (!field.expr.Blank()) items.push_back(name + "=" + Expr(field.expr));
           break;
         case TFieldKind::String:
         case TFieldKind::Text:
@@ -172,7 +172,7 @@ class TWriter {
         }
         case TFieldKind::Properties:
           for (const auto& [bit, expression] : field.properties) {
-            if (expression.Empty()) continue;
+            if (expression.Blank()) continue;
             std::string property(PropertyName(bit));
             if (property.empty()) property = "PR_" + std::to_string(bit);
             items.push_back(property + "=" + Expr(expression));
@@ -239,15 +239,15 @@ class TWriter {
         return "return" + Condition(command.Expr("cond"));
       case ckWait: {
         const TExpression& no_events = command.Expr("noevents");
-        if (!no_events.Empty() && !IsTrueCondition(no_events)) break;
+        if (!no_events.Blank() && !IsTrueCondition(no_events)) break;
         std::string text = "wait";
-        if (!command.Expr("time").Empty()) text += " " + Expr(command.Expr("time"));
-        if (!no_events.Empty()) text += " noevents";
-        if (!command.Expr("cond").Empty()) text += " if " + Expr(command.Expr("cond"));
+        if (!command.Expr("time").Blank()) text += " " + Expr(command.Expr("time"));
+        if (!no_events.Blank()) text += " noevents";
+        if (!command.Expr("cond").Blank()) text += " if " + Expr(command.Expr("cond"));
         return text;
       }
       case ckCalc: {
-        std::string text = command.Expr("expr").Empty() ? std::string() : Expr(command.Expr("expr"));
+        std::string text = command.Expr("expr").Blank() ? std::string() : Expr(command.Expr("expr"));
         bool bare =
             !text.empty() && (std::isalpha(static_cast<unsigned char>(text[0])) || text[0] == '_' || text[0] == '@');
         if (bare) {
@@ -270,7 +270,7 @@ class TWriter {
         static const char* kTypes[] = {"int", "float", "bool", "str"};
         static const char* kScopes[] = {"", "auto ", "local ", "status "};
         std::string text = std::string("var ") + kScopes[scope] + Name(command.Text("name")) + ": " + kTypes[type - 1];
-        if (!command.Expr("init").Empty()) text += " = " + Expr(command.Expr("init"));
+        if (!command.Expr("init").Blank()) text += " = " + Expr(command.Expr("init"));
         return text;
       }
       case ckVarDel:
@@ -347,12 +347,12 @@ class TWriter {
     }
     if (kind == ckWhile && IsLoopStart(index)) {
       const TCommand& step = page_.At(command.Number("exit") - 1);
-      bool for_loop = skip_init_ == index - 1 || !step.Expr("expr").Empty();
+      bool for_loop = skip_init_ == index - 1 || !step.Expr("expr").Blank();
       std::string text;
       if (for_loop) {
         std::string init = skip_init_ == index - 1 ? Expr(page_.At(index - 1).Expr("expr")) : std::string();
         if (init == "<none>") init.clear();
-        std::string step_text = step.Expr("expr").Empty() ? std::string() : Expr(step.Expr("expr"));
+        std::string step_text = step.Expr("expr").Blank() ? std::string() : Expr(step.Expr("expr"));
         text = "for " + init + "; " + Expr(command.Expr("cond")) + "; " + step_text;
       } else {
         text = "while " + Expr(command.Expr("cond"));

@@ -94,7 +94,11 @@ std::optional<std::string> StringLiteral(std::string_view text) {
       continue;
     }
     if (length == 1 && (static_cast<uint8_t>(c) < 0x20 || c == 0x7f)) return std::nullopt;
-    if (length == 1 && (c == '"' || c == '\\')) out += '\\';
+    // A backslash stays itself unless a quote, a backslash or 'n' follows it
+    // (or the closing quote would): only then it needs its own backslash.
+    bool escape_backslash =
+        c == '\\' && (i + 1 >= text.size() || text[i + 1] == '"' || text[i + 1] == '\\' || text[i + 1] == 'n');
+    if (length == 1 && (c == '"' || escape_backslash)) out += '\\';
     out.append(text.substr(i, length));
     i += length;
   }

@@ -533,7 +533,7 @@ std::unique_ptr<TPage> TPageCompiler::Finish() {
       int kind = page_->At(static_cast<int>(index)).Kind();
       if (explicit_masks_.count(kind)) continue;
       for (const auto& [bit, expression] : expressions) {
-        if (!expression.Empty()) SetMaskBit(table[static_cast<size_t>(kind)], bit);
+        if (!expression.Blank()) SetMaskBit(table[static_cast<size_t>(kind)], bit);
       }
     }
     for (const auto& [kind, entry] : explicit_masks_) table[static_cast<size_t>(kind)] = entry;
@@ -553,7 +553,7 @@ std::unique_ptr<TPage> TPageCompiler::Finish() {
       if (found != given.end()) given.erase(found);
     }
     for (const auto& [bit, expression] : given) {
-      if (expression.Empty()) continue;
+      if (expression.Blank()) continue;
       line_ = property_lines_[static_cast<size_t>(i)];
       std::string name(PropertyName(bit));
       Fail((name.empty() ? "PR_" + std::to_string(bit) : name) + " is not in the page's mask for " +
