@@ -24,6 +24,8 @@ constexpr size_t kMaxDescriptionBytes = size_t{64} << 20;
 constexpr int64_t kMaxDecodedBytes = int64_t{1} << 30;
 // Names of frames and layers.
 constexpr int64_t kMaxNameBytes = 1 << 20;
+// Layers of one frame; the authoring tool's files hold a handful.
+constexpr int32_t kMaxLayers = 4096;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -285,7 +287,7 @@ class TDovaReader {
     CheckFormat(format);
     if (format.bits <= 8) ParsePalette(TextAttribute(*layers, "RGB"), format.bits, format.palette);
     const int32_t layer_count = IntAttribute(*layers, "Count", 0);
-    if (layer_count < 0) throw CorruptImageError();
+    if (layer_count < 0 || layer_count > kMaxLayers) throw CorruptImageError();
 
     TDovaFrame& frame = NewFrame(format);
     frame.name = TextAttribute(element, "Name");
@@ -382,6 +384,7 @@ class TDovaReader {
     // Skipped bytes, visible, pixel, alpha, name length, colour length and the optional fields.
     const int64_t min_layer_bytes = 8 + 1 + 4 + 4 + 4 + 4 + (v > 100 ? 1 : 0) + (v > 106 ? 1 : 0) + (v > 99 ? 4 : 0);
     reader.RequireCount(layer_count, min_layer_bytes);
+    if (layer_count > kMaxLayers) throw CorruptImageError();
 
     TDovaFrame& frame = NewFrame(format);
     frame.name = std::move(name);

@@ -111,6 +111,8 @@ TEST(DovaErrors, RefusesDamagedFiles) {
        Build(XmlWith("<Frames Count='1'><Frame><Layers Count='2' Width='2' Height='2' Bpp='24'>"
                      "<Layer/></Layers></Frame></Frames>")),
        corrupt},
+      {"more layers than a frame may hold",
+       Build(XmlWith("<Frames Count='1'><Frame><Layers Count='5000' Bpp='24'/></Frame></Frames>")), corrupt},
       {"a negative layer count",
        Build(XmlWith("<Frames Count='1'><Frame><Layers Count='-1' Bpp='24'/></Frame></Frames>")), corrupt},
       {"a number that is not one", Build(XmlWith("<Frames Count='1'><Frame><Layers Width='1x'/></Frame></Frames>")),
