@@ -2,6 +2,7 @@
 
 #include "base/cp932.h"
 #include "base/stream.h"
+#include "vars/param.h"
 
 namespace orvo {
 
@@ -64,6 +65,7 @@ void TPage::Load(std::string_view name, std::string_view bytes) {
   if (version_ < kOldestPageVersion) throw EPageVersionError(name_ + "\r\n" + MsgRebuild());
   try {
     result_type_ = reader.ReadByte();
+    if (result_type_ > PT_STR) throw EFormatError("Invalid page data: result type " + std::to_string(result_type_));
     int32_t count = reader.ReadInt32();
     int32_t size = reader.ReadInt32();
     if (count < 0 || size < 0) throw EFormatError("Invalid page data");
@@ -77,6 +79,13 @@ void TPage::Load(std::string_view name, std::string_view bytes) {
       uint8_t kind_byte = reader.ReadByte();
       std::unique_ptr<TCommand> command = CreateCommand(kind_byte);
       command->Load(reader, version_, masks_[static_cast<size_t>(command->Kind())]);
+      if (command->Kind() == ckVarNew) {
+        // A kind or scope the player does not know would make a variable of no class.
+        int32_t type = command->Number("type"), scope = command->Number("scope");
+        if (type < PT_INT || type > PT_STR || scope > 3)
+          throw EFormatError("Invalid page data: variable type " + std::to_string(type) + ", scope " +
+                             std::to_string(scope));
+      }
       commands_.push_back(std::move(command));
     }
   } catch (...) {

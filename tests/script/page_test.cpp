@@ -88,8 +88,17 @@ TEST(Page, DamagedPagesRaiseInsteadOfMisreading) {
   huge_masks.replace(5, 4, std::string("\xff\xff\xff\x7f", 4));
   std::string negative_size = good;
   negative_size.replace(9, 4, std::string("\xff\xff\xff\xff", 4));
+  std::string bad_result = good;
+  bad_result[4] = 9;
+  std::string bad_type = CompilePageSource("var n: int\n", {});
+  bad_type[bad_type.size() - 1 - 4 - 1] = 5;
+  std::string bad_scope = CompilePageSource("var n: int\n", {});
+  bad_scope[bad_scope.size() - 1] = 4;
   const std::pair<const char*, std::string> cases[] = {
       {"kind with bit 0x40", kind_40},
+      {"result type", bad_result},
+      {"variable type", bad_type},
+      {"variable scope", bad_scope},
       {"command count beyond the data", huge_commands},
       {"mask count beyond the data", huge_masks},
       {"negative mask size", negative_size},

@@ -108,11 +108,7 @@ void TPageCompiler::Directive(const std::string& text) {
     page_->SetVersion(static_cast<int32_t>(*version));
   } else if (name == "result") {
     int type = rest == "none" ? 0 : TypeCode(rest);
-    if (type < 0) {
-      std::optional<int64_t> number = ParseInteger(rest);
-      if (!number || *number < 0 || *number > 255) Fail("result must be none, int, float, bool or str");
-      type = static_cast<int>(*number);
-    }
+    if (type < 0) Fail("result must be none, int, float, bool or str");
     page_->SetResultType(static_cast<uint8_t>(type));
   } else if (name == "mask") {
     size_t space = rest.find(' ');
