@@ -124,6 +124,9 @@ class KeyboardTest : public StageTest {
 };
 
 TEST_F(KeyboardTest, RepeatsAfter300AndEvery50Milliseconds) {
+  Focusable("f", 0);
+  Frame();
+  TakeEvents();
   const struct {
     int32_t delta;
     int frames;
@@ -133,16 +136,21 @@ TEST_F(KeyboardTest, RepeatsAfter300AndEvery50Milliseconds) {
       {15, 36, {1, 21, 25, 28, 31, 35}},
   };
   for (const auto& row : rows) {
-    stage_.ClearKeys();
     Key(65, true);
     std::vector<int> reported;
+    std::vector<int> delivered;
     for (int frame = 1; frame <= row.frames; ++frame) {
       Frame(row.delta);
       if (stage_.IsKeyRepeated(65)) reported.push_back(frame);
+      for (const std::string& line : TakeEvents()) {
+        if (line == "146 f 65") delivered.push_back(frame);
+      }
     }
     EXPECT_EQ(reported, row.repeat_frames) << "delta " << row.delta;
+    EXPECT_EQ(delivered, row.repeat_frames) << "delta " << row.delta;
     Key(65, false);
     Frame(row.delta);
+    TakeEvents();
   }
 }
 

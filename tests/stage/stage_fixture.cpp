@@ -55,6 +55,11 @@ void TTestBox::SetProperty(int32_t id, const TPropValue& value) {
   }
 }
 
+bool TTestBox::Update() {
+  ++update_count_;
+  return finish_ || TOrvoControl::Update();
+}
+
 void TTestBox::Paint(TCustomDIBX& surface) {
   if (Color() >= 0) surface.FillRect(ObjectRect(), static_cast<uint32_t>(surface.ColorToPixel(Color())));
   PaintChildren(surface);

@@ -33,7 +33,10 @@ class TTestBox : public TOrvoControl {
   TPropValue GetProperty(int32_t id) const override;
   void SetProperty(int32_t id, const TPropValue& value) override;
   void Paint(TCustomDIBX& surface) override;
+  bool Update() override;
 
+  int update_count_ = 0;
+  bool finish_ = false;
   bool paused_ = false;
   bool repeat_ = false;
   bool auto_scrap_ = false;
@@ -79,9 +82,12 @@ class TFakeFilm : public IMotionFilm {
   void SeekFrame(int32_t frame) override {
     current_ = frame;
     shown.push_back(frame);
+    if (log) log->push_back(frame);
   }
 
   std::vector<int32_t> shown;
+  // Outlives the film (deleted with its object).
+  std::vector<int32_t>* log = nullptr;
   std::vector<TPoint> bases;
   int32_t base_priority = 0;
 
