@@ -14,7 +14,7 @@ struct TPackOptions {
   int32_t version = kArchiveVersion;
   bool scramble = false;
   // Handed to the archive writer (see TArchiveWriteOptions).
-  std::function<bool(const std::string& path)> is_uncompressed_image;
+  std::function<bool(const std::string& path)> is_uncompressed_image = nullptr;
 };
 
 // Packs every file below folder (sorted, names relative to folder with '\'

@@ -342,7 +342,7 @@ TEST(ArchiveTools, PackUnpackListAndBundle) {
     ::mkdir((path.substr(0, path.rfind('/'))).c_str(), 0755);
     test::WriteFile(path, f.content);
   }
-  EXPECT_EQ(PackFolder(source, dir + "/game.dat", {102, true}), 3u);
+  EXPECT_EQ(PackFolder(source, dir + "/game.dat", {.version = 102, .scramble = true}), 3u);
   auto reports = ListArchive(dir + "/game.dat", TVerify::Yes);
   ASSERT_EQ(reports.size(), 3u);
   EXPECT_EQ(reports[0].name, "graphics\\Title.png");
