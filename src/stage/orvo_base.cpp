@@ -24,9 +24,7 @@ void TOrvoBase::AddDirty(const TRect& r) { dirty_.Add(r, TRect{0, 0, Width(), He
 
 void TOrvoBase::AddWholeArea() { AddDirty(TRect{0, 0, Width(), Height()}); }
 
-void TOrvoBase::SizeChanged() { ResizeSurface(); }
-
-void TOrvoBase::ResizeSurface() {
+TDIBX& TOrvoBase::Surface() {
   // The screens have the stage's size, which the stage keeps within bounds.
   const int32_t width = std::clamp(Width(), 1, kMaxStageSide);
   const int32_t height = std::clamp(Height(), 1, kMaxStageSide);
@@ -34,14 +32,12 @@ void TOrvoBase::ResizeSurface() {
     surface_.SetSize(width, height, 32);
     surface_.Clear(0);
   }
+  return surface_;
 }
 
 void TOrvoBase::ReleaseSurfaces() { surface_.Release(); }
 
-void TOrvoBase::RestoreSurfaces() {
-  ResizeSurface();
-  AddWholeArea();
-}
+void TOrvoBase::RestoreSurfaces() { AddWholeArea(); }
 
 TCustomDIBX* TOrvoBase::TargetSurface() const { return &Stage().ScreenTarget(*this); }
 

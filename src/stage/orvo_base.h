@@ -58,8 +58,9 @@ class TOrvoBase : public TOrvoControl {
   void AddDirty(const TRect& r);
   void AddWholeArea();
   void ClearDirty() { dirty_.Clear(); }
-  // The screen's own surface (the inactive screen and transitions draw there).
-  TDIBX& Surface() { return surface_; }
+  // The screen's own surface (the inactive screen and transitions draw
+  // there), made at the screen's size when first needed.
+  TDIBX& Surface();
   // Paints every dirty rectangle into target: the background, then the children.
   void PaintScreen(TCustomDIBX& target);
 
@@ -72,12 +73,10 @@ class TOrvoBase : public TOrvoControl {
   void RestoreSurfaces() override;
 
  protected:
-  void SizeChanged() override;
   bool TakesIdleEvents() const override { return false; }
 
  private:
   friend class TOrvoBaseList;
-  void ResizeSurface();
 
   int index_;
   TScreenMouse mouse_;

@@ -27,8 +27,6 @@ TOrvoBaseList::TOrvoBaseList(const TRuntimeState& state, IStageHost* host)
   const uint32_t white = static_cast<uint32_t>(selection_pattern_.ColorToPixel(0xFFFFFF));
   selection_pattern_.SetPixel(0, 0, white);
   selection_pattern_.SetPixel(1, 1, white);
-  display_.SetSize(width_, height_, 32);
-  display_.Clear(0);
   MakeScreen(0);
   MakeScreen(1);
 }
@@ -77,7 +75,6 @@ TOrvoBase& TOrvoBaseList::MakeScreen(int index) {
   Register(std::move(screen));
   made.width_ = width_;
   made.height_ = height_;
-  made.SizeChanged();
   screens_[static_cast<size_t>(index)] = &made;
   int32_t x = 0, y = 0;
   if (host_->MousePosition(x, y)) {
@@ -255,13 +252,16 @@ void TOrvoBaseList::SetSize(int32_t width, int32_t height) {
   for (TOrvoBase* screen : screens_) {
     screen->width_ = width_;
     screen->height_ = height_;
-    screen->SizeChanged();
     screen->AddWholeArea();
   }
-  if (display_.Width() != width_ || display_.Height() != height_) {
+}
+
+TDIBX& TOrvoBaseList::DisplaySurface() {
+  if (display_.Width() != width_ || display_.Height() != height_ || display_.BitCount() != 32) {
     display_.SetSize(width_, height_, 32);
     display_.Clear(0);
   }
+  return display_;
 }
 
 void TOrvoBaseList::SetActiveScreen(int index) {
@@ -276,7 +276,7 @@ void TOrvoBaseList::SetActiveScreen(int index) {
 }
 
 TCustomDIBX& TOrvoBaseList::ScreenTarget(const TOrvoBase& screen) {
-  if (&screen == &ActiveScreen() && !wipe_ && !screen.Rendering()) return display_;
+  if (&screen == &ActiveScreen() && !wipe_ && !screen.Rendering()) return DisplaySurface();
   return const_cast<TOrvoBase&>(screen).Surface();
 }
 
@@ -348,7 +348,7 @@ void TOrvoBaseList::PaintAll() {
   if (wipe_) {
     Screen(0).PaintScreen(Screen(0).Surface());
     Screen(1).PaintScreen(Screen(1).Surface());
-    wipe_->Draw(display_, Screen(0).Surface(), Screen(1).Surface());
+    wipe_->Draw(DisplaySurface(), Screen(0).Surface(), Screen(1).Surface());
     return;
   }
   Screen(0).PaintScreen(ScreenTarget(Screen(0)));
@@ -356,7 +356,7 @@ void TOrvoBaseList::PaintAll() {
 }
 
 std::vector<TRect> TOrvoBaseList::PresentRects() const {
-  const TRect bounds{0, 0, display_.Width(), display_.Height()};
+  const TRect bounds{0, 0, width_, height_};
   if (wipe_) {
     TRect area = IntersectRect(wipe_->Area(), bounds);
     return area.IsEmpty() ? std::vector<TRect>{} : std::vector<TRect>{area};
@@ -420,13 +420,12 @@ void TOrvoBaseList::ReleaseSurfaces() {
 }
 
 void TOrvoBaseList::RestoreSurfaces() {
-  display_.SetSize(width_, height_, 32);
-  display_.Clear(0);
+  display_.Release();
   Screen(0).RestoreSurfaces();
   Screen(1).RestoreSurfaces();
   for (TOrvoObject* object : objects_) object->RestoreSurfaces();
 }
 
-void TOrvoBaseList::SaveScreenshot(const std::string& path) { SaveSurfacePng(display_, path); }
+void TOrvoBaseList::SaveScreenshot(const std::string& path) { SaveSurfacePng(DisplaySurface(), path); }
 
 }  // namespace orvo

@@ -37,8 +37,9 @@ class IStageWipe {
 // Creates an object of one kind on a stage (not yet adopted).
 using TKindFactory = std::function<std::unique_ptr<TOrvoObject>(TOrvoBaseList& stage)>;
 
-// Stage sizes beyond these are refused (saves, scripts).
-constexpr int32_t kMaxStageSide = 16384;
+// Stage sides beyond this are refused (saves) or clamped (scripts): a
+// surface of the stage's size then stays within the pixel stores' limit.
+constexpr int32_t kMaxStageSide = 8192;
 
 class TOrvoBaseList {
  public:
@@ -68,8 +69,9 @@ class TOrvoBaseList {
   void SetActiveScreen(int index);
   // Paints a screen into its own surface now, whole.
   void RenderScreen(int index);
-  // The finished picture of the stage (the window shows it).
-  TDIBX& DisplaySurface() { return display_; }
+  // The finished picture of the stage (the window shows it), made at the
+  // stage's size when first needed.
+  TDIBX& DisplaySurface();
   // The surface a screen draws into this frame.
   TCustomDIBX& ScreenTarget(const TOrvoBase& screen);
 

@@ -115,7 +115,6 @@ void TOrvoBaseList::ReadState(TBinaryReader& reader, int32_t version) {
       // The screens always have the stage's size, whatever the record says.
       screen->width_ = width_;
       screen->height_ = height_;
-      screen->SizeChanged();
       screen->AddWholeArea();
     }
     ReadComponents(reader, version);
