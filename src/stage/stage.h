@@ -117,6 +117,9 @@ class TOrvoBaseList {
                     bool whole_stage = false) const;
   // Deletes every object and both screens and makes two fresh screens.
   void ResetStage();
+  // Deletes an object and its children at once, for kinds that own other
+  // objects (films releasing their track objects); scripts Scrap instead.
+  void DeleteObject(TOrvoObject& object);
 
   // ---- events, focus, keyboard
   TTimerList& Events() { return events_; }
@@ -201,7 +204,6 @@ class TOrvoBaseList {
   TOrvoBase& MakeScreen(int index);
   TObjectHandle Register(std::unique_ptr<TOrvoObject> object);
   void Scrap(TOrvoObject& object);
-  void DeleteObject(TOrvoObject& object);
   void DeleteScreens();
   void NameChanged(const std::string& old_name, const std::string& new_name);
   void RouteMouse(TOrvoBase& screen);

@@ -67,7 +67,8 @@ void TOrvoBaseList::HandleInput(const TInputEvent& event) {
       SetKeyState(event.key, false);
       return;
     case TInputKind::MouseMove:
-      if (!event.on_stage) return;
+      // Outside the stage only a held button keeps the mouse (dragging past the edge).
+      if (!event.on_stage && !ActiveScreen().Mouse().left_held && !ActiveScreen().Mouse().right_held) return;
       for (TOrvoBase* screen : screens_) {
         screen->Mouse().x = event.x;
         screen->Mouse().y = event.y;

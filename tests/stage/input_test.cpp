@@ -58,6 +58,7 @@ TEST_F(MouseRoutingTest, HoverClicksAndCapture) {
       {"right release", [](StageTest& t) { t.Release(TMouseButton::Right, 10, 5); }, {"39 a 10 5"}},
       {"wheel", [](StageTest& t) { t.Wheel(true); }, {"40 a"}},
       {"leave to the screen", [](StageTest& t) { t.Move(60, 40); }, {"35 a"}},
+      {"outside without a button is ignored", [](StageTest& t) { t.Move(5, 70, false); }, {}},
   });
 }
 

@@ -102,9 +102,10 @@ std::vector<std::string> StageTest::TakeEvents() {
   return lines;
 }
 
-void StageTest::Move(int32_t x, int32_t y) {
+void StageTest::Move(int32_t x, int32_t y, bool on_stage) {
   TInputEvent event;
   event.kind = TInputKind::MouseMove;
+  event.on_stage = on_stage;
   event.x = x;
   event.y = y;
   stage_.HandleInput(event);

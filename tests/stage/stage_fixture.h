@@ -110,7 +110,7 @@ class StageTest : public ::testing::Test {
   void Frame(int32_t delta = 15);
   // The events queued now, as "code owner-name args..." lines; the queue is emptied.
   std::vector<std::string> TakeEvents();
-  void Move(int32_t x, int32_t y);
+  void Move(int32_t x, int32_t y, bool on_stage = true);
   void Press(TMouseButton button, int32_t x, int32_t y);
   void Release(TMouseButton button, int32_t x, int32_t y);
   void Key(int32_t code, bool down);
