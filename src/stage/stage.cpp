@@ -336,12 +336,14 @@ void TOrvoBaseList::UpdateAll() {
       }
     }
   }
-  std::vector<TObjectHandle> scrapped;
-  scrapped.swap(scrap_list_);
-  for (TObjectHandle handle : scrapped) {
-    if (TOrvoObject* object = Resolve(handle)) DeleteObject(*object);
+  // Deleting may scrap more (a kind freeing what it owns): until none is left.
+  while (!scrap_list_.empty()) {
+    std::vector<TObjectHandle> scrapped;
+    scrapped.swap(scrap_list_);
+    for (TObjectHandle handle : scrapped) {
+      if (TOrvoObject* object = Resolve(handle)) DeleteObject(*object);
+    }
   }
-  scrap_list_.clear();
 }
 
 void TOrvoBaseList::PaintAll() {
