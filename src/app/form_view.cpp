@@ -8,7 +8,6 @@
 #include "base/files.h"
 #include "base/trace.h"
 #include "platform/locale.h"
-#include "surface/png_writer.h"
 
 namespace orvo {
 
@@ -17,55 +16,34 @@ double MillisecondsSinceStart() {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - process_start).count();
 }
 
-void TBackSurface::Resize(int width, int height) {
-  width_ = std::max(width, 0);
-  height_ = std::max(height, 0);
-  pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0);
-}
-
-TFrameView TBackSurface::View() const {
-  return TFrameView{width_, height_, reinterpret_cast<const uint8_t*>(pixels_.data()), static_cast<size_t>(width_) * 4};
-}
-
-void TBackSurface::SavePng(const std::string& path) const {
-  std::vector<uint8_t> rgba(pixels_.size() * 4);
-  for (size_t i = 0; i < pixels_.size(); ++i) {
-    uint32_t p = pixels_[i];
-    rgba[i * 4 + 0] = static_cast<uint8_t>(p >> 16);
-    rgba[i * 4 + 1] = static_cast<uint8_t>(p >> 8);
-    rgba[i * 4 + 2] = static_cast<uint8_t>(p);
-    rgba[i * 4 + 3] = 255;
-  }
-  SavePngRgba(path, width_, height_, rgba.data(), static_cast<size_t>(width_) * 4);
-}
-
 TFormView::TFormView(const TPlayerOptions& options, TRuntimeState& state, IDisplay& display, IDialogs& dialogs,
-                     IClock& clock, TVrFileManager& files)
-    : options_(options), state_(state), display_(display), dialogs_(dialogs), clock_(clock), files_(files) {}
+                     IClock& clock, TGameParts parts)
+    : options_(options), state_(state), display_(display), dialogs_(dialogs), clock_(clock), parts_(parts) {}
 
 void TFormView::Housekeeping() {
   long_clock_ += static_cast<uint32_t>(state_.total_elapsed) - static_cast<uint32_t>(long_clock_seen_);
   long_clock_seen_ = state_.total_elapsed;
-  files_.Housekeeping(long_clock_);
+  parts_.files.Housekeeping(long_clock_);
 }
 
 void TFormView::RunInterpreter() {
   if (TCallMan* interpreter = project_->CallMan()) interpreter->RunFrame();
 }
 
-void TFormView::PaintStage() {
-  // The stage paints its dirty rectangles into the back surface here once it exists.
-}
+void TFormView::ProcessInput() { parts_.stage.ProcessInput(); }
+
+void TFormView::UpdateStage() { parts_.stage.UpdateAll(); }
+
+void TFormView::PaintStage() { parts_.stage.PaintAll(); }
 
 void TFormView::Present() {
-  if (dirty_.empty()) return;  // nothing changed: nothing is shown again
-  display_.Present(back_.View(), dirty_);
-  if (first_present_ms_ < 0) {
-    first_present_ms_ = MillisecondsSinceStart();
-  }
+  if (!presenter_.PresentTo(parts_.stage, display_)) return;  // nothing changed: nothing is shown again
+  if (first_present_ms_ < 0) first_present_ms_ = MillisecondsSinceStart();
 }
 
-void TFormView::ClearDirty() { dirty_.clear(); }
+void TFormView::ClearDirty() { parts_.stage.ClearDirty(); }
+
+void TFormView::SaveScreenshot(const std::string& path) { parts_.stage.SaveScreenshot(path); }
 
 void TFormView::ConfirmExit() {
   bool saved = state_.terminating;
@@ -82,12 +60,14 @@ void TFormView::ConfirmExit() {
 
 void TFormView::Deactivate() {
   if (!project_->Settings().pause_when_inactive) return;
-  // The media managers suspend and the stage clears its keys here once they exist.
   paused_ = true;
   active_ = false;
+  parts_.media.Suspend();
+  parts_.stage.ClearKeys();
 }
 
 void TFormView::Activate() {
+  if (paused_) parts_.media.Resume();
   paused_ = false;
   active_ = true;
   // The pause never reaches the game clock: the next tick counts from now.
@@ -123,22 +103,20 @@ void TFormView::HandleEvent(const TInputEvent& event) {
       dialogs_.QueueAnswer(event.text);
       break;
     default:
-      // Keys, mouse and wheel reach the stage once it exists; input is taken only while active.
+      // Keys, mouse and wheel; the stage takes input only while the window is active.
+      if (active_) parts_.stage.HandleInput(event);
       break;
   }
 }
 
 void TFormView::TakeShots() {
   for (const TShotRequest& shot : options_.shots) {
-    if (shot.frame == frames_run_) back_.SavePng(shot.path);
+    if (shot.frame == frames_run_) SaveScreenshot(shot.path);
   }
 }
 
 void TFormView::Run(TProject& project) {
   project_ = &project;
-  back_.Resize(project.Width(), project.Height());
-  // The first drawn frame shows the whole stage.
-  dirty_.push_back(TRect{0, 0, back_.Width(), back_.Height()});
   if (!options_.input_file.empty()) {
     std::string text, error;
     std::vector<TTimedInput> events;

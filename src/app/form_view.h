@@ -12,37 +12,32 @@
 #include "app/options.h"
 #include "base/runtime_state.h"
 #include "data/file_manager.h"
+#include "media/media_library.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/display.h"
 #include "platform/input_script.h"
 #include "script/project.h"
+#include "stage/presenter.h"
+#include "stage/stage.h"
 
 namespace orvo {
 
 // Milliseconds since the first call (made at the very start of the program).
 double MillisecondsSinceStart();
 
-// The stage's finished image until the stage exists: black, 32 bits.
-class TBackSurface {
- public:
-  void Resize(int width, int height);
-  TFrameView View() const;
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  // Writes the image as PNG (RGBA, opaque).
-  void SavePng(const std::string& path) const;
-
- private:
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<uint32_t> pixels_;
+// What a running game consists of besides the window: the mounted data, the
+// stage and the media layer.
+struct TGameParts {
+  TVrFileManager& files;
+  TOrvoBaseList& stage;
+  IMediaLibrary& media;
 };
 
 class TFormView : public IFrameParts {
  public:
   TFormView(const TPlayerOptions& options, TRuntimeState& state, IDisplay& display, IDialogs& dialogs, IClock& clock,
-            TVrFileManager& files);
+            TGameParts parts);
 
   // Runs frames until the window closes, --frames is reached, or a headless
   // game stops. project must have loaded its settings and started.
@@ -55,12 +50,14 @@ class TFormView : public IFrameParts {
   bool HasProject() const override { return project_ != nullptr; }
   void RunInterpreter() override;
   void Housekeeping() override;
+  void ProcessInput() override;
+  void UpdateStage() override;
   void PaintStage() override;
   void Present() override;
   void ClearDirty() override;
 
-  const TBackSurface& BackSurface() const { return back_; }
-  TBackSurface& BackSurface() { return back_; }
+  // Writes the stage as the window shows it (PNG).
+  void SaveScreenshot(const std::string& path);
   int64_t FramesRun() const { return frames_run_; }
   // Milliseconds from start-up to the first presented frame (-1 before it).
   double FirstPresentMs() const { return first_present_ms_; }
@@ -78,13 +75,12 @@ class TFormView : public IFrameParts {
   IDisplay& display_;
   IDialogs& dialogs_;
   IClock& clock_;
-  TVrFileManager& files_;
+  TGameParts parts_;
+  TStagePresenter presenter_;
   TProject* project_ = nullptr;
   TFrameClock frame_clock_;
   TDrawPhase draw_;
   TInputScript input_;
-  TBackSurface back_;
-  std::vector<TRect> dirty_;
   bool active_ = true;
   bool paused_ = false;
   bool closing_ = false;

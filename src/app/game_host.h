@@ -1,20 +1,23 @@
 #pragma once
-// The running game's services as the script engine and the system variables
-// see them, until the stage and the media take their parts over: the clocks,
-// warnings and the close request go to the shell.
+// The running game's services that the shell answers for the script engine,
+// the system variables and the stage: the clocks, warnings, the close
+// request, the mouse pointer and the sound switch.
 #include <functional>
 #include <string>
 
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/display.h"
 #include "script/script_services.h"
-#include "script/system_host.h"
+#include "stage/stage_host.h"
+#include "stage/stage_system_host.h"
 
 namespace orvo {
 
-class TShellSystemHost : public TScriptSystemHost {
+class TShellSystemHost : public TStageSystemHost {
  public:
-  TShellSystemHost(TRuntimeState& state, IClock& clock) : TScriptSystemHost(state), clock_(clock) {}
+  TShellSystemHost(TRuntimeState& state, TOrvoBaseList& stage, IClock& clock)
+      : TStageSystemHost(state, stage), clock_(clock) {}
   // The frame loop's clock stands for the system timer, so that fixed-step runs repeat.
   int32_t SystemMilliseconds() const override { return static_cast<int32_t>(clock_.NowMs()); }
   TLocalTime LocalNow() const override;
@@ -34,6 +37,23 @@ class TShellScriptHost : public IScriptHost {
  private:
   IDialogs& dialogs_;
   std::function<void()> close_;
+};
+
+// The window's pointer, as the stage asks for it.
+class TShellStageHost : public IStageHost {
+ public:
+  explicit TShellStageHost(IDisplay& display) : display_(display) {}
+  void WarpMouse(int32_t x, int32_t y) override { display_.WarpMouse(x, y); }
+  bool MousePosition(int32_t& x, int32_t& y) const override {
+    int px = 0, py = 0;
+    display_.MousePosition(px, py);
+    x = px;
+    y = py;
+    return true;
+  }
+
+ private:
+  IDisplay& display_;
 };
 
 }  // namespace orvo

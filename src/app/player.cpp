@@ -20,6 +20,7 @@
 #include "platform/config_window.h"
 #include "platform/single_instance.h"
 #include "script/variable_dump.h"
+#include "stage/stage_script_host.h"
 #include "vars/engine.h"
 
 namespace orvo {
@@ -114,7 +115,10 @@ int RunPlayer(int argc, char** argv) {
   TFileManagerOptions file_options;
   file_options.disc_roots = options.disc_roots;
   TVrFileManager file_manager(file_options);
-  TShellSystemHost system_host(state, *clock);
+  std::unique_ptr<IMediaLibrary> media = CreateSilentMediaLibrary();
+  TShellStageHost stage_host(*display);
+  TOrvoBaseList stage(state, &stage_host);
+  TShellSystemHost system_host(state, stage, *clock);
   TExprEngine engine(system_host, ProcessRandom());
   TProject project(state, file_manager, *dialogs);
   system_host.SetProject(&project);
@@ -144,17 +148,19 @@ int RunPlayer(int argc, char** argv) {
   }
 
   TimingMark("window open");
-  TFormView form(options, state, *display, *dialogs, *clock, file_manager);
-  TEventQueue events;
-  TShellScriptHost script_host(*dialogs, [&form] { form.Close(); });
+  stage.SetSize(project.Width(), project.Height());
+  TFormView form(options, state, *display, *dialogs, *clock, TGameParts{file_manager, stage, *media});
+  TShellScriptHost shell_script_host(*dialogs, [&form] { form.Close(); });
+  TStageScriptHost script_host(stage, shell_script_host);
   try {
-    if (!project.Start(engine, events, script_host)) return 1;
+    if (!project.Start(engine, stage.Events(), script_host)) return 1;
   } catch (const EOrvoError& failure) {
     ShowError(*dialogs, "エラー", failure);
     return 1;
   }
   Trace().Line("DXSound.Initialize");
   Trace().Line("MediaInit");
+  media->Start(TMediaStartOptions{ini.use_direct_sound, ini.delay_time, ini.use_wmp, !display->HasWindow()});
   Trace().Line("OrvoInitColor");
   try {
     form.Run(project);
@@ -172,10 +178,11 @@ int RunPlayer(int argc, char** argv) {
   Trace().Line("ParamMan.Free");
   Trace().Line("OrvoFinalize");
   Trace().Line("MediaFinal");
+  media->Stop();
   if (state.fatal_error) status = 1;
   try {
     if (!options.screenshot.empty()) {
-      form.BackSurface().SavePng(options.screenshot);
+      form.SaveScreenshot(options.screenshot);
       std::printf("screenshot: %s\n", std::filesystem::absolute(options.screenshot).c_str());
     }
     if (!options.dump_vars_file.empty()) WriteVariableDump(options.dump_vars_file, engine.Store());
