@@ -53,9 +53,9 @@ std::vector<TEntrySpec> RoundTripEntries() {
 void WriteArchive(const std::vector<TEntrySpec>& entries, const std::string& path, const TArchiveWriteOptions& options,
                   int64_t prefix = 0) {
   TVrFileCollection collection;
-  for (const auto& spec : entries) {
-    TVrFile& entry = collection.AddMemory(spec.name);
-    entry.content->WriteBuffer(spec.content.data(), spec.content.size());
+  for (const auto& fixture : entries) {
+    TVrFile& entry = collection.AddMemory(fixture.name);
+    entry.content->WriteBuffer(fixture.content.data(), fixture.content.size());
   }
   TKwBigFileStream out(path, TBigFileMode::Create);
   std::string junk(static_cast<size_t>(prefix), 'P');

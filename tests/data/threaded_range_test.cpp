@@ -33,32 +33,32 @@ TEST(RangeStreamThreads, RandomReadsMatchThePlainBytes) {
     std::string name;
     TStorageType storage;
     size_t size;
-  } specs[] = {{"scrambled.bin", TStorageType::Scrambled, 300001},
+  } fixtures[] = {{"scrambled.bin", TStorageType::Scrambled, 300001},
                {"raw.bin", TStorageType::Raw, 100000},
                {"compressed.bin", TStorageType::Compressed, 200000},
                {"both.bin", TStorageType::CompressedScrambled, 250000}};
   std::vector<std::string> contents;
-  for (const auto& spec : specs) {
+  for (const auto& fixture : fixtures) {
     TVrFileCollection collection;
-    contents.push_back(Content(spec.size, static_cast<uint32_t>(spec.size)));
-    collection.AddMemory(spec.name).content->WriteBuffer(contents.back().data(), spec.size);
+    contents.push_back(Content(fixture.size, static_cast<uint32_t>(fixture.size)));
+    collection.AddMemory(fixture.name).content->WriteBuffer(contents.back().data(), fixture.size);
     TArchiveWriteOptions options;
-    options.storage = spec.storage;
-    TKwBigFileStream out(dir + "/" + spec.name + ".dat", TBigFileMode::Create);
+    options.storage = fixture.storage;
+    TKwBigFileStream out(dir + "/" + fixture.name + ".dat", TBigFileMode::Create);
     collection.Write(out, options);
   }
-  for (size_t e = 0; e < std::size(specs); ++e) {
+  for (size_t e = 0; e < std::size(fixtures); ++e) {
     TVrFileCollection collection;
-    collection.Open(dir + "/" + specs[e].name + ".dat");
-    auto shared = collection.OpenRange(specs[e].name);
+    collection.Open(dir + "/" + fixtures[e].name + ".dat");
+    auto shared = collection.OpenRange(fixtures[e].name);
     auto* range = dynamic_cast<TRangeStream*>(shared.get());
     ASSERT_NE(range, nullptr);
     // What the range must show: plain bytes, or the zlib stream of compressed entries.
     std::string expected = contents[e];
-    if (specs[e].storage == TStorageType::Compressed || specs[e].storage == TStorageType::CompressedScrambled) {
+    if (fixtures[e].storage == TStorageType::Compressed || fixtures[e].storage == TStorageType::CompressedScrambled) {
       std::vector<uint8_t> stored = collection.ReadStored(collection.At(0));
       std::vector<uint8_t> zlib =
-          specs[e].storage == TStorageType::Compressed ? stored : DescrambleBytes(AsChars(stored));
+          fixtures[e].storage == TStorageType::Compressed ? stored : DescrambleBytes(AsChars(stored));
       expected.assign(zlib.begin(), zlib.end());
       EXPECT_EQ(InflateBytes(expected), std::vector<uint8_t>(contents[e].begin(), contents[e].end()));
     }

@@ -24,7 +24,7 @@ namespace {
 
 // A bitmap file: file header, info header of the given size, optional bit
 // fields, colour table and pixel rows exactly as given.
-struct TBmpSpec {
+struct TBmpLayout {
   int header_size = 40;
   int32_t width = 1, height = 1;
   int bits = 24;
@@ -34,41 +34,41 @@ struct TBmpSpec {
   std::vector<uint8_t> pixels;
 };
 
-std::string BuildBmp(const TBmpSpec& spec) {
+std::string BuildBmp(const TBmpLayout& layout) {
   TMemoryStream body;
   TBinaryWriter w(body);
-  w.WriteUInt32(static_cast<uint32_t>(spec.header_size));
-  if (spec.header_size == 12) {
-    w.WriteUInt16(static_cast<uint16_t>(spec.width));
-    w.WriteUInt16(static_cast<uint16_t>(spec.height));
+  w.WriteUInt32(static_cast<uint32_t>(layout.header_size));
+  if (layout.header_size == 12) {
+    w.WriteUInt16(static_cast<uint16_t>(layout.width));
+    w.WriteUInt16(static_cast<uint16_t>(layout.height));
     w.WriteUInt16(1);
-    w.WriteUInt16(static_cast<uint16_t>(spec.bits));
+    w.WriteUInt16(static_cast<uint16_t>(layout.bits));
   } else {
-    w.WriteInt32(spec.width);
-    w.WriteInt32(spec.height);
+    w.WriteInt32(layout.width);
+    w.WriteInt32(layout.height);
     w.WriteUInt16(1);
-    w.WriteUInt16(static_cast<uint16_t>(spec.bits));
-    w.WriteUInt32(spec.compression);
-    w.WriteUInt32(static_cast<uint32_t>(spec.pixels.size()));
+    w.WriteUInt16(static_cast<uint16_t>(layout.bits));
+    w.WriteUInt32(layout.compression);
+    w.WriteUInt32(static_cast<uint32_t>(layout.pixels.size()));
     w.WriteUInt32(0);
     w.WriteUInt32(0);
-    w.WriteUInt32(static_cast<uint32_t>(spec.palette.size()));
+    w.WriteUInt32(static_cast<uint32_t>(layout.palette.size()));
     w.WriteUInt32(0);
-    if (spec.header_size > 40) {
-      for (size_t i = 0; i < 4; ++i) w.WriteUInt32(i < spec.masks.size() ? spec.masks[i] : 0);
-      for (int i = 56; i < spec.header_size; ++i) w.WriteByte(0);
+    if (layout.header_size > 40) {
+      for (size_t i = 0; i < 4; ++i) w.WriteUInt32(i < layout.masks.size() ? layout.masks[i] : 0);
+      for (int i = 56; i < layout.header_size; ++i) w.WriteByte(0);
     } else {
-      for (uint32_t m : spec.masks) w.WriteUInt32(m);
+      for (uint32_t m : layout.masks) w.WriteUInt32(m);
     }
   }
-  for (uint32_t entry : spec.palette) {
+  for (uint32_t entry : layout.palette) {
     w.WriteByte(static_cast<uint8_t>(entry));
     w.WriteByte(static_cast<uint8_t>(entry >> 8));
     w.WriteByte(static_cast<uint8_t>(entry >> 16));
-    if (spec.header_size != 12) w.WriteByte(0);
+    if (layout.header_size != 12) w.WriteByte(0);
   }
   uint32_t offset = static_cast<uint32_t>(14 + body.Size());
-  w.WriteBytes(spec.pixels.data(), spec.pixels.size());
+  w.WriteBytes(layout.pixels.data(), layout.pixels.size());
   TMemoryStream file;
   TBinaryWriter f(file);
   f.WriteBytes("BM", 2);
@@ -104,7 +104,7 @@ std::vector<uint32_t> CorePalette() {
 
 struct TBmpCase {
   const char* name;
-  TBmpSpec spec;
+  TBmpLayout layout;
   int store_bits;
   std::vector<uint32_t> pixels;  // top row first
   std::vector<uint8_t> mask;     // empty: no mask
@@ -153,7 +153,7 @@ TEST(Bmp, ReadsTheCommonVariants) {
        {0x80}},
   };
   for (const auto& c : cases) {
-    TDIBSurface picture = ReadBmpBytes(BuildBmp(c.spec));
+    TDIBSurface picture = ReadBmpBytes(BuildBmp(c.layout));
     EXPECT_EQ(picture.StoreBitCount(), c.store_bits) << c.name;
     EXPECT_EQ(StorePixels(picture), c.pixels) << c.name;
     EXPECT_EQ(picture.HasMask(), !c.mask.empty()) << c.name;
@@ -167,27 +167,27 @@ TEST(Bmp, ReadsTheCommonVariants) {
 }
 
 TEST(Bmp, RefusesCorruptFiles) {
-  TBmpSpec good{40, 2, 2, 24, 0, {}, {}, std::vector<uint8_t>(16, 0)};
+  TBmpLayout good{40, 2, 2, 24, 0, {}, {}, std::vector<uint8_t>(16, 0)};
   std::string valid = BuildBmp(good);
   auto with = [&](auto change) {
-    TBmpSpec spec = good;
-    change(spec);
-    return BuildBmp(spec);
+    TBmpLayout layout = good;
+    change(layout);
+    return BuildBmp(layout);
   };
   const std::pair<const char*, std::string> cases[] = {
       {"empty", ""},
       {"no signature", "XX" + valid.substr(2)},
       {"header cut", valid.substr(0, 30)},
       {"pixels cut", valid.substr(0, valid.size() - 1)},
-      {"zero width", with([](TBmpSpec& s) { s.width = 0; })},
-      {"huge picture", with([](TBmpSpec& s) { s.width = 30000, s.height = 30000; })},
-      {"unknown bit count", with([](TBmpSpec& s) { s.bits = 7; })},
-      {"JPEG inside", with([](TBmpSpec& s) { s.compression = 4; })},
-      {"RLE8 at 24 bits", with([](TBmpSpec& s) { s.compression = 1; })},
-      {"palette cut", with([](TBmpSpec& s) {
+      {"zero width", with([](TBmpLayout& s) { s.width = 0; })},
+      {"huge picture", with([](TBmpLayout& s) { s.width = 30000, s.height = 30000; })},
+      {"unknown bit count", with([](TBmpLayout& s) { s.bits = 7; })},
+      {"JPEG inside", with([](TBmpLayout& s) { s.compression = 4; })},
+      {"RLE8 at 24 bits", with([](TBmpLayout& s) { s.compression = 1; })},
+      {"palette cut", with([](TBmpLayout& s) {
          s.bits = 8, s.palette = {1, 2}, s.pixels.clear();
        })},
-      {"RLE running off the data", with([](TBmpSpec& s) {
+      {"RLE running off the data", with([](TBmpLayout& s) {
          s.bits = 8, s.compression = 1, s.palette = {0}, s.pixels = {0, 5, 1};
        })},
   };
