@@ -75,7 +75,9 @@ TStack TStack::Copy() const {
 
 TCallMan::TCallMan(TRuntimeState& state, TExprEngine& engine, IPageSource& pages, IEventQueue& events,
                    IScriptHost& host)
-    : state_(state), engine_(engine), pages_(pages), events_(events), host_(host) {}
+    : state_(state), engine_(engine), pages_(pages), events_(events), host_(host) {
+  host_.BindInterpreter(&engine_, &pages_);
+}
 
 TCallMan::~TCallMan() {
   page_ = nullptr;

@@ -26,6 +26,8 @@ class IPageSource {
   virtual bool RequireFile(const std::string& name) = 0;
   // The whole file; raises when it cannot be read.
   virtual std::string LoadFile(const std::string& name) = 0;
+  // The identification code of the game's protected pictures (0 for none).
+  virtual int32_t ImageCode() const { return 0; }
 };
 
 // One frame of the call stack: a pending call or an interrupted context.

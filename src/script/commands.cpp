@@ -3,6 +3,7 @@
 // saves and the history load fully and, until those exist, trace and advance.
 #include "base/cp932.h"
 #include "script/call_man.h"
+#include "script/object_commands.h"
 #include "script/page.h"
 #include "vars/engine.h"
 
@@ -383,6 +384,7 @@ std::unique_ptr<TCommand> CreateCommand(uint8_t kind_byte) {
     case ckEndif:
       return std::make_unique<TComNeverRuns>(kind_byte);
     default:
+      if (std::unique_ptr<TCommand> command = CreateObjectCommand(kind_byte)) return command;
       return std::make_unique<TComPending>(kind_byte);
   }
 }

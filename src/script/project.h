@@ -55,6 +55,7 @@ class TProject : public IPageSource {
   // unless its extension is one of the media extensions. Empty: false.
   bool RequireFile(const std::string& name) override;
   std::string LoadFile(const std::string& name) override;
+  int32_t ImageCode() const override { return settings_.image_option; }
   // The disc that holds name by the folder-disc list; 0 for none.
   int DiscOf(const std::string& name) const;
 

@@ -10,6 +10,10 @@
 
 namespace orvo {
 
+class IPageSource;
+class IStageCommands;
+class TExprEngine;
+
 // A stage object as the interpreter remembers it: 0 is none. The stage hands
 // out handles that never name a deleted object again.
 using TObjectHandle = uint64_t;
@@ -82,6 +86,14 @@ class IScriptHost {
   virtual void RequestClose() {}
   // A warning box (caption "警告"), text in CP932.
   virtual void Warn(const std::string& text) { (void)text; }
+  // The stage of the object and property commands; null while there is none.
+  virtual IStageCommands* StageCommands() { return nullptr; }
+  // An interpreter starts: its expressions and the game's files, which the
+  // stage also needs (pictures, animation delays), until another one starts.
+  virtual void BindInterpreter(TExprEngine* engine, IPageSource* files) {
+    (void)engine;
+    (void)files;
+  }
 };
 
 }  // namespace orvo

@@ -49,6 +49,8 @@ class TOrvoMotion {
   bool Step(TOrvoControl& target, int32_t frame_ms);
 
   int32_t Elapsed() const { return elapsed_; }
+  // Jumps to a time of the film (an animation's PR_INDEX while a motion plays it).
+  void SetElapsed(int32_t elapsed) { elapsed_ = elapsed; }
   int32_t Frame() const { return frame_; }
   bool Finished() const { return finished_; }
 

@@ -478,6 +478,13 @@ int32_t TOrvoControl::Position(bool vertical) const {
 int32_t TOrvoControl::AbsCoordinate(bool vertical) const {
   const TOrvoControl* p = parent_;
   const int64_t plus = vertical ? plus_y_ : plus_x_;
+  if (PlainPosition()) {
+    const int64_t pos = motion_ ? (vertical ? motion_y_ : motion_x_) : (vertical ? top_ : left_);
+    if (!p) return ClampToInt32(pos + plus);
+    const int64_t parent_abs = vertical ? p->AbsTop() : p->AbsLeft();
+    const int64_t scroll = vertical ? p->ScrollY() : p->ScrollX();
+    return ClampToInt32(pos + parent_abs - scroll + plus);
+  }
   if (pos_zoomed_ && p && !p->IsScreen() && !motion_) {
     // A picture inside a picture keeps its place among the parent picture's
     // pixels when the parent is zoomed.

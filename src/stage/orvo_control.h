@@ -126,6 +126,9 @@ class TOrvoControl : public TOrvoComponent {
   virtual int32_t ScrollY() const { return 0; }
   virtual int32_t PictureWidth() const { return 0; }
   virtual int32_t PictureHeight() const { return 0; }
+  // True for kinds placed at parent AbsLeft + Left - parent ScrollX + PlusX
+  // (MotionX while a film motion is attached), without pivot or zoom (tiles).
+  virtual bool PlainPosition() const { return false; }
 
   // ---- screen position
   int32_t AbsLeft() const;

@@ -70,12 +70,16 @@ class TOrvoObject {
   virtual bool EventsBlocked() const { return false; }
   // True when the stage names the object "object<n>" on creation.
   virtual bool WantsAutoName() const { return true; }
+  // The stage took the object (it has its handle and name now).
+  virtual void Adopted() {}
   // True while the object lies inside a cabinet (frozen and not drawn).
   virtual bool InCabinet() const { return false; }
   // The handler posted every frame (PR_ONIDLE); empty for none.
   virtual std::string_view IdleHandler() const { return {}; }
   // Advances by one frame; true when the object is finished and must be deleted.
   virtual bool Update() { return false; }
+  // Restarts the object's media from the beginning (sounds, videos); others ignore it.
+  virtual void RestartMedia() {}
   // For objects that close on a right click: closes and returns true when it did.
   virtual bool RightClickClose() { return false; }
   // Afterimages (blur objects) sort before their source and are never saved.

@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "stage/cabinet.h"
+#include "stage/image_kinds.h"
 #include "stage/prop_motion.h"
 #include "stage/timer.h"
 #include "surface/surface_io.h"
@@ -17,7 +18,8 @@ constexpr uint32_t kSlotMask = 0xFFFFFFFFu;
 }  // namespace
 
 TOrvoBaseList::TOrvoBaseList(const TRuntimeState& state, IStageHost* host)
-    : state_(state), host_(host ? host : &default_host_) {
+    : state_(state), host_(host ? host : &default_host_), pictures_(std::make_unique<TDovaCollection>()) {
+  RegisterImageKinds(*this);
   RegisterKind(kcTimer, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoTimer>(stage); });
   RegisterKind(kcPropMotion, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoPropMotion>(stage); });
   RegisterKind(kcCabinet, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoCabinet>(stage); });
@@ -99,6 +101,7 @@ TOrvoObject* TOrvoBaseList::Adopt(std::unique_ptr<TOrvoObject> object) {
   if (adopted.WantsAutoName()) adopted.StoreName(UniqueName("object"));
   objects_.push_back(&adopted);
   if (adopted.IsVisual() && !Focus()) RequestRefocus();
+  adopted.Adopted();
   return &adopted;
 }
 
@@ -408,6 +411,7 @@ void TOrvoBaseList::SetSoundOn(bool on) {
 void TOrvoBaseList::SetCGDither(bool dither) {
   if (dither == cg_dither_) return;
   cg_dither_ = dither;
+  pictures_->SetCacheDither(dither);
   host_->SetCacheDither(dither);
   Screen(0).AddWholeArea();
   Screen(1).AddWholeArea();
@@ -419,10 +423,12 @@ void TOrvoBaseList::ReleaseSurfaces() {
   Screen(0).ReleaseSurfaces();
   Screen(1).ReleaseSurfaces();
   for (TOrvoObject* object : objects_) object->ReleaseSurfaces();
+  pictures_->ReleaseCacheSurfaces();
 }
 
 void TOrvoBaseList::RestoreSurfaces() {
   display_.Release();
+  pictures_->RestoreCacheSurfaces();
   Screen(0).RestoreSurfaces();
   Screen(1).RestoreSurfaces();
   for (TOrvoObject* object : objects_) object->RestoreSurfaces();

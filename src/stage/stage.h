@@ -19,10 +19,13 @@
 #include "stage/orvo_base.h"
 #include "stage/orvo_control.h"
 #include "stage/orvo_object.h"
+#include "stage/picture_cache.h"
 #include "stage/stage_host.h"
 #include "surface/dibx.h"
 
 namespace orvo {
+
+class TExprEngine;
 
 // A running screen transition as the stage drives it.
 class IStageWipe {
@@ -171,6 +174,14 @@ class TOrvoBaseList {
   // A change repaints both screens entirely.
   void SetCGDither(bool dither);
 
+  // ---- pictures and expressions
+  // The picture cache of this stage's objects.
+  TDovaCollection& Pictures() { return *pictures_; }
+  // The expressions of the running game (animation delays, last-selection
+  // values); null while no interpreter runs.
+  TExprEngine* Engine() const { return engine_; }
+  void SetEngine(TExprEngine* engine) { engine_ = engine; }
+
   // ---- film motions
   void SetMotionLoader(TMotionLoader loader) { motion_loader_ = std::move(loader); }
   const TMotionLoader& MotionLoader() const { return motion_loader_; }
@@ -234,6 +245,8 @@ class TOrvoBaseList {
   std::vector<TObjectHandle> menu_list_;
   std::array<TKindFactory, 32> kinds_{};
   TMotionLoader motion_loader_;
+  std::unique_ptr<TDovaCollection> pictures_;
+  TExprEngine* engine_ = nullptr;
 
   std::array<uint8_t, 256> key_down_{};
   std::array<uint8_t, 256> press_latch_{};

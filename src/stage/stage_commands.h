@@ -1,0 +1,52 @@
+#pragma once
+// The stage behind the object and property commands of the interpreter.
+#include "script/stage_commands.h"
+
+namespace orvo {
+
+class TOrvoBaseList;
+class TOrvoObject;
+class TOrvoControl;
+
+class TStageCommands : public IStageCommands {
+ public:
+  explicit TStageCommands(TOrvoBaseList& stage) : stage_(&stage) {}
+
+  TObjectHandle CreateByKind(int32_t kind) override;
+  TObjectHandle FindComponent(std::string_view name) const override;
+  TObjectHandle FindControl(std::string_view name) const override;
+  TObjectHandle Screen(int index) const override;
+  int ActiveScreenIndex() const override;
+  std::string Name(TObjectHandle object) const override;
+  void SetName(TObjectHandle object, const std::string& name) override;
+  bool IsCabinet(TObjectHandle object) const override;
+  void SetParent(TObjectHandle object, TObjectHandle parent) override;
+  std::vector<TObjectHandle> Children(TObjectHandle parent) const override;
+  void Scrap(TObjectHandle object) override;
+  void Invalidate(TObjectHandle object) override;
+  TParamType PropertyType(int32_t id) const override;
+  void GetProperty(TCustomParam& variable, TObjectHandle object, int32_t id) override;
+  void SetProperty(TObjectHandle object, int32_t id, const TCustomParam& value) override;
+  void PrepareLeft(TObjectHandle object) override;
+  void SetLastWait(TObjectHandle object, const TOrvoParser& expression) override;
+  void SetupPropMotion(TObjectHandle motion, const TPropMotionSetup& setup) override;
+  void RestartMedia(TObjectHandle object) override;
+  void PaintAll() override;
+  TObjectHandle CreateFlipCover() override;
+  void RenderScreen(int index) override;
+  // No wipe engine yet: nothing runs and the command switches at once.
+  bool StartTransition(const TTransitionSetup& setup) override;
+  void SetTransitionElapsed(int32_t elapsed) override;
+  void SwitchScreens() override;
+
+ private:
+  TOrvoObject* Object(TObjectHandle handle) const;
+  TOrvoControl* Control(TObjectHandle handle) const;
+
+  TOrvoBaseList* stage_;
+};
+
+// The name of the flip cover, "\x01\x01".
+const std::string& FlipCoverName();
+
+}  // namespace orvo
