@@ -4,7 +4,7 @@
 // screenshots, file extraction, dialogs and the desktop. The shell installs
 // them once at start-up over the neutral defaults of the function table:
 //
-//   TGameFunctionServices services{stage, file_manager, *desktop, state};
+//   TGameFunctionServices services(stage, file_manager, *desktop, state);
 //   services.project = &project;
 //   services.save_file = [&] { return save_path; };
 //   services.forget_picture = [&](const std::string& file) { picture_cache.PurgePicture(file); };
@@ -22,6 +22,9 @@
 namespace orvo {
 
 struct TGameFunctionServices {
+  TGameFunctionServices(TOrvoBaseList& stage_, TVrFileManager& files_, IDesktop& desktop_, TRuntimeState& state_)
+      : stage(stage_), files(files_), desktop(desktop_), state(state_) {}
+
   TOrvoBaseList& stage;
   TVrFileManager& files;
   IDesktop& desktop;

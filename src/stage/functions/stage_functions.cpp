@@ -61,10 +61,9 @@ void ListCompo(TFunctionCall& call, TOrvoBaseList& stage) {
   const bool recursive = call.Bool(3, false);
   const TListScope scope = ListScope(call, stage);
   std::vector<std::string> names;
-  int32_t count = 0;
-  if (!scope.nothing) count = stage.ListNames(names, kind, recursive, scope.parent, scope.whole_stage);
+  if (!scope.nothing) stage.ListNames(names, kind, recursive, scope.parent, scope.whole_stage);
   if (TParamVar* array = call.Variable(0)) SetTextArray(*array, names);
-  call.Result().SetAsInt(count);
+  call.Result().SetAsInt(static_cast<int32_t>(names.size()));
 }
 
 int32_t IndexOfMenu(const TOrvoObject& object, const std::string& text) {
