@@ -1,5 +1,7 @@
 #include "stage/functions_fixture.h"
 
+#include <filesystem>
+
 #include "base/cp932.h"
 #include "image/dova.h"
 #include "stage/timer.h"
@@ -52,7 +54,7 @@ TFunctionWorld::TFunctionWorld()
       system_host(state, stage),
       engine(system_host, random),
       desktop(root) {
-  WriteFile(folder + "/.keep", "");
+  std::filesystem::create_directories(folder);
   files.SetFolder(folder);
   stage.SetSize(64, 48);
   stage.RegisterKind(kcBox, [](TOrvoBaseList& s) { return std::make_unique<TTestBox>(s); });

@@ -52,6 +52,7 @@ std::string WritablePath(const std::string& folder, std::string_view name) {
 std::string MakeFolderBelow(const std::string& root, std::string_view relative) {
   if (!MakeFolders(root)) return {};
   std::string path = root;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
   for (const std::string& part : SplitGamePath(relative)) {
     if (part.empty() || part == ".") continue;
     if (part == "..") return {};
