@@ -30,7 +30,12 @@ std::string ExistingFolder(const TGameFunctionServices& services, const std::str
   std::string path;
   if (!ScriptPathToDisk(name, path) || path.empty()) return {};
   if (path[0] == '/') return IsFolder(path) ? path : std::string();
-  return SharedResolver().Resolve(services.files.Folder(), name, TEntryKind::Folder);
+  // Folder names often end in a separator (as SelectDirectory gives them).
+  std::string relative = name;
+  while (!relative.empty() && (relative.back() == '\\' || relative.back() == '/') &&
+         IsCharStart(relative, relative.size() - 1))
+    relative.pop_back();
+  return SharedResolver().Resolve(services.files.Folder(), relative, TEntryKind::Folder);
 }
 
 void OpenUrl(TFunctionCall& call, const TGameFunctionServices& services) {
