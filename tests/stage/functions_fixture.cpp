@@ -46,7 +46,7 @@ int32_t TTestMenu::IndexOfItemName(std::string_view name) const {
   return -1;
 }
 
-TFunctionWorld::TFunctionWorld()
+TFunctionWorld::TFunctionWorld(IDesktop* other_desktop)
     : root(MakeTempDir("functions")),
       folder(root + "/game"),
       save_file(root + "/save/save.dat"),
@@ -77,7 +77,7 @@ TFunctionWorld::TFunctionWorld()
       {"n", PT_INT}, {"s", PT_STR}, {"arr", PT_STR}, {"ok", PT_BOOL}, {"f", PT_FLOAT}};
   for (const auto& [name, kind] : variables) engine.Store().CreateVariable(name, kind, TVarScope::Global);
 
-  TGameFunctionServices services(stage, files, desktop, state);
+  TGameFunctionServices services(stage, files, other_desktop ? *other_desktop : desktop, state);
   services.save_file = [this] { return save_file; };
   services.forget_picture = [this](const std::string& file) { forgotten.push_back(Cp932ToUtf8(file)); };
   RegisterGameFunctions(engine, services);

@@ -98,8 +98,9 @@ class TTestMenu : public TOrvoControl, public IObjectItems {
 class TFunctionWorld {
  public:
   // The scene: box "a" (10,10 20x20) holding "b" (5,5 4x4) and "c"; a timer
-  // "t"; everything on the active screen (64 x 48).
-  TFunctionWorld();
+  // "t"; everything on the active screen (64 x 48). The functions reach
+  // the scripted desktop unless another one is given.
+  explicit TFunctionWorld(IDesktop* other_desktop = nullptr);
 
   // Runs a statement; false when it does not compile.
   bool Run(std::string_view utf8_statement);
