@@ -1,5 +1,7 @@
 #include "script/lang/decompiler.h"
 
+#include <algorithm>
+
 #include "base/cp932.h"
 #include "base/error.h"
 #include "script/lang/expression_source.h"
@@ -143,6 +145,16 @@ class TWriter {
     return text + "} ";
   }
 
+  // A property number of getprop, setprop and motion written as its name
+  // (which compiles to the same bytes).
+  static std::string PropertyOr(const std::string& field, const std::string& text) {
+    if (field != "prop" || text.empty() || text.size() > 3) return text;
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) return text;
+    if (text.size() > 1 && text[0] == '0') return text;
+    const std::string_view property = PropertyName(std::stoi(text));
+    return property.empty() ? text : std::string(property);
+  }
+
   std::string Generic(const TCommand& command) {
     const TKindSpec& spec = command.Spec();
     std::string text(UsesClassName(command.Kind()) ? spec.class_name : spec.keyword);
@@ -153,7 +165,7 @@ class TWriter {
       std::string name(spec.fields[i].name);
       switch (field.kind) {
         case TFieldKind::Expr:
-          if (!field.expr.Blank()) items.push_back(name + "=" + Expr(field.expr));
+          if (!field.expr.Blank()) items.push_back(name + "=" + PropertyOr(name, Expr(field.expr)));
           break;
         case TFieldKind::String:
         case TFieldKind::Text:

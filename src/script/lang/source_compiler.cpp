@@ -299,6 +299,10 @@ void TPageCompiler::Generic(int kind, const std::string& rest) {
     TField& target = command.fields[static_cast<size_t>(field)];
     switch (target.kind) {
       case TFieldKind::Expr:
+        // The property of getprop, setprop and motion may be given by its name.
+        if (name == "prop" && FindProperty(value) >= 0 && FindProperty(value) < kPropertyCount) {
+          value = std::to_string(FindProperty(value));
+        }
         target.expr = ExprOf(value);
         break;
       case TFieldKind::String:
