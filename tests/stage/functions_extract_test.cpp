@@ -73,6 +73,8 @@ TEST(ExtractFile, MasksAndFileNames) {
       {"表\\ソ.txt", "ソ.txt"}, {"ソ", "ソ"},       {"..", ""},    {"dir\\", ""},
   };
   for (const TNameCase& c : names) EXPECT_EQ(SafeFileNamePart(Sjis(c.name)), Sjis(c.part)) << c.name;
+  // A lead byte without its second byte does not hide a separator.
+  EXPECT_EQ(SafeFileNamePart("\x81/..\x81/evil"), "evil");
 }
 
 void ExtractFiles(TFunctionWorld& world) {

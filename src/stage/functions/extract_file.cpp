@@ -108,8 +108,13 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
 
 std::string SafeFileNamePart(std::string_view name) {
   size_t start = 0;
-  for (size_t i = 0; i < name.size(); i += CharLength(name, i)) {
-    if (name[i] == '\\' || name[i] == '/' || name[i] == ':') start = i + 1;
+  for (size_t i = 0; i < name.size();) {
+    const size_t length = CharLength(name, i);
+    // '\\' may be the second byte of a character; '/' and ':' never are, so
+    // after a broken lead byte they still separate.
+    const char last = name[i + length - 1];
+    if ((length == 1 && name[i] == '\\') || last == '/' || last == ':') start = i + length;
+    i += length;
   }
   std::string part(name.substr(start));
   if (part == "." || part == "..") return {};
