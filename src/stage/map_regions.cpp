@@ -87,8 +87,8 @@ std::vector<TMapRegion> ReadMapRegions(std::string_view bytes) {
   TBinaryReader reader(stream);
   const int32_t count = reader.ReadInt32();
   if (count < 0 || count > kMaxMapRegions) Damaged("region count");
-  // Every region takes at least a name count, a shape byte and four integers.
-  reader.RequireCount(count, 21);
+  // Every region takes at least a name count, a shape byte and a point count.
+  reader.RequireCount(count, 9);
   std::vector<TMapRegion> regions(static_cast<size_t>(count));
   for (TMapRegion& region : regions) {
     region.name = reader.ReadString();

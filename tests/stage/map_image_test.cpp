@@ -71,6 +71,10 @@ TEST(MapRegionsTest, FilesRoundTripAndDamageIsRefused) {
   EXPECT_EQ(back[0].name, "a");
   EXPECT_EQ(WriteMapRegions(back), bytes);
   EXPECT_TRUE(ReadMapRegions(WriteMapRegions({})).empty());
+  // Polygons without points are the smallest regions of all.
+  TMapRegion no_points;
+  no_points.shape = TRegionShape::Polygon;
+  EXPECT_EQ(ReadMapRegions(WriteMapRegions({no_points, no_points, no_points})).size(), 3u);
 
   auto with_count = [&](int32_t count) {
     std::string damaged = bytes;
