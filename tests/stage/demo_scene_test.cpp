@@ -1,0 +1,55 @@
+// The demo game's picture scene, built from its sources and played by the
+// player headless with timed mouse input: the stage at fixed frames must
+// match the golden pictures.
+#include <gtest/gtest.h>
+
+#include "base/stream.h"
+#include "support/test_support.h"
+#include "surface/picture_io.h"
+
+namespace orvo::test {
+namespace {
+
+std::string Golden(const std::string& name) { return TestDataDir() + "/stage/golden/" + name; }
+
+// The pixels of a PNG file, row by row.
+std::vector<uint32_t> PngPixels(const std::string& path) {
+  const std::string bytes = ReadFile(path);
+  TSpanStream stream(bytes.data(), bytes.size());
+  TDIBSurface picture;
+  ReadPng(stream, picture);
+  std::vector<uint32_t> pixels;
+  for (int32_t y = 0; y < picture.Height(); ++y) {
+    for (int32_t x = 0; x < picture.Width(); ++x) pixels.push_back(picture.GetPixel(x, y));
+  }
+  return pixels;
+}
+
+TEST(DemoScene, ShotsAtFixedFramesMatchTheGoldenPictures) {
+  const std::string kit = BuildDir() + "/bin/orvokit", player = BuildDir() + "/bin/orvoplayer";
+  const std::string out = MakeTempDir("demo-scene");
+  const std::string game = out + "/game";
+  std::string output;
+  ASSERT_EQ(RunCommand("bash " + TestDataDir() + "/../demo/build-demo.sh " + kit + " " + game, &output), 0) << output;
+  // Frame 20: the scene; 35: the sun lit under the mouse; 55: the lamp lit
+  // by the click, the moon under the mouse, the spinner further on.
+  std::string shots;
+  for (int frame : {20, 35, 55}) {
+    shots += " --shot " + std::to_string(frame) + ":" + out + "/frame" + std::to_string(frame) + ".png";
+  }
+  ASSERT_EQ(RunCommand(player + " " + game + " --headless --fixed-step 15 --seed 1 --frames 60 --input " +
+                           Golden("demo_input.txt") + shots,
+                       &output),
+            0)
+      << output;
+  for (int frame : {20, 35, 55}) {
+    SCOPED_TRACE("frame " + std::to_string(frame));
+    const std::string name = "frame" + std::to_string(frame) + ".png";
+    const std::vector<uint32_t> shot = PngPixels(out + "/" + name);
+    ASSERT_FALSE(shot.empty());
+    EXPECT_TRUE(shot == PngPixels(Golden("demo_" + name))) << "compare " << out << "/" << name;
+  }
+}
+
+}  // namespace
+}  // namespace orvo::test
