@@ -134,5 +134,17 @@ TEST(GameFunctions, CountsFromScriptsAreBoundedAndDeleteStackKeepsTheCurrentCall
   EXPECT_EQ(game.world.Value("seen"), "7");
 }
 
+TEST(GameFunctions, TheDemoTourOfTheDesktopRuns) {
+  std::unique_ptr<IDialogs> dialogs = CreateHeadlessDialogs();
+  std::unique_ptr<IDesktop> desktop = CreateHeadlessDesktop(*dialogs, MakeTempDir("demo-user"));
+  THeadlessGame game(desktop.get());
+  game.Page("start", "var tour: str\ncall tour\\desktop -> tour\n");
+  game.Page("tour\\desktop", ReadFile(TestDataDir() + "/../demo/game/tour/desktop.src"));
+  game.Run(1);
+  EXPECT_EQ(game.world.Value("tour"), "screenshot TRUE, copy TRUE, 4 objects");
+  const std::vector<uint8_t> backup = game.world.files.LoadBytes(Sjis("mem:demo\\backup.dov"));
+  EXPECT_EQ(PictureSize(std::string(backup.begin(), backup.end())), std::make_pair(320, 240));
+}
+
 }  // namespace
 }  // namespace orvo::test
