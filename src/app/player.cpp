@@ -18,8 +18,10 @@
 #include "base/trace.h"
 #include "data/mount.h"
 #include "platform/config_window.h"
+#include "platform/desktop.h"
 #include "platform/single_instance.h"
 #include "script/variable_dump.h"
+#include "stage/functions/game_functions.h"
 #include "stage/stage_script_host.h"
 #include "vars/engine.h"
 
@@ -107,6 +109,8 @@ int RunPlayer(int argc, char** argv) {
   bool windowed = !options.headless && WindowSystemAvailable();
   std::unique_ptr<IDisplay> display = windowed ? CreateWindowDisplay() : CreateHeadlessDisplay();
   std::unique_ptr<IDialogs> dialogs = windowed ? CreateWindowDialogs() : CreateHeadlessDialogs();
+  std::unique_ptr<IDesktop> desktop = windowed ? CreateSystemDesktop(*dialogs)
+                                               : CreateHeadlessDesktop(*dialogs, PrivateTempFolder() + "/desktop");
   std::unique_ptr<IClock> clock =
       options.fixed_step > 0 ? CreateFixedStepClock(static_cast<uint32_t>(options.fixed_step)) : CreateSteadyClock();
 
@@ -122,6 +126,10 @@ int RunPlayer(int argc, char** argv) {
   TExprEngine engine(system_host, ProcessRandom());
   TProject project(state, file_manager, *dialogs);
   system_host.SetProject(&project);
+  TGameFunctionServices function_services(stage, file_manager, *desktop, state);
+  function_services.project = &project;
+  function_services.forget_picture = [&stage](const std::string& file) { stage.Pictures().PurgePicture(file); };
+  RegisterGameFunctions(engine, function_services);
   int status = 0;
   try {
     MountGameData(file_manager, {ProgramPath(argv[0]), options.game_args});
