@@ -184,7 +184,7 @@ void TCallMan::TraceCommand(const TCommand& command) { TraceLine("", command.lin
 void TCallMan::TracePending(const TCommand& command) {
   if (!Trace().Enabled() || !page_) return;
   std::string tag = "<";
-  tag.append(command.Spec().class_name);
+  tag.append(command.Layout().class_name);
   tag.push_back('>');
   TraceLine(tag, command.line);
 }

@@ -77,22 +77,22 @@ void TCommand::Execute(TCallMan& call_man) { call_man.Advance(); }
 
 void TCommand::InitFields() {
   fields.clear();
-  for (const TFieldSpec& spec : Spec().fields) {
+  for (const TFieldLayout& layout : Layout().fields) {
     TField field;
-    field.kind = spec.kind;
+    field.kind = layout.kind;
     fields.push_back(std::move(field));
   }
 }
 
 bool TCommand::FieldPresent(size_t index) const {
-  const auto& specs = Spec().fields;
-  return index < specs.size() && page_version > specs[index].after_version;
+  const auto& layouts = Layout().fields;
+  return index < layouts.size() && page_version > layouts[index].after_version;
 }
 
 int TCommand::FieldIndex(std::string_view name) const {
-  const auto& specs = Spec().fields;
-  for (size_t i = 0; i < specs.size() && i < fields.size(); ++i) {
-    if (specs[i].name == name) return FieldPresent(i) ? static_cast<int>(i) : -1;
+  const auto& layouts = Layout().fields;
+  for (size_t i = 0; i < layouts.size() && i < fields.size(); ++i) {
+    if (layouts[i].name == name) return FieldPresent(i) ? static_cast<int>(i) : -1;
   }
   return -1;
 }
@@ -167,7 +167,7 @@ void TCommand::Save(TBinaryWriter& writer, int32_t version) const {
   writer.WriteByte(continue_byte);
   writer.WriteInt32(line);
   for (size_t i = 0; i < fields.size(); ++i) {
-    if (i >= Spec().fields.size() || version <= Spec().fields[i].after_version) continue;
+    if (i >= Layout().fields.size() || version <= Layout().fields[i].after_version) continue;
     const TField& field = fields[i];
     switch (field.kind) {
       case TFieldKind::Expr:

@@ -76,7 +76,7 @@ class TCommand {
   int Kind() const { return kind_byte_ & 0x3f; }
   // The kind byte as stored (bit 0x80 is kept, ignored otherwise).
   uint8_t KindByte() const { return kind_byte_; }
-  const TKindSpec& Spec() const { return KindSpec(Kind()); }
+  const TKindLayout& Layout() const { return KindLayout(Kind()); }
 
   // Whether the interpreter goes on within the same frame after this command.
   virtual bool ContinueAfter() const { return continue_byte != 0; }

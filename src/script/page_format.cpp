@@ -8,46 +8,46 @@ namespace {
 
 using F = TFieldKind;
 
-constexpr TFieldSpec kNone[] = {{F::Expr, "", 0}};  // placeholder for kinds without fields (never read)
-constexpr TFieldSpec kCond[] = {{F::Expr, "cond"}};
-constexpr TFieldSpec kLabel[] = {{F::String, "name"}};
-constexpr TFieldSpec kJump[] = {{F::String, "page"}, {F::Int32, "target"}, {F::Expr, "cond"}};
-constexpr TFieldSpec kCall[] = {
+constexpr TFieldLayout kNone[] = {{F::Expr, "", 0}};  // placeholder for kinds without fields (never read)
+constexpr TFieldLayout kCond[] = {{F::Expr, "cond"}};
+constexpr TFieldLayout kLabel[] = {{F::String, "name"}};
+constexpr TFieldLayout kJump[] = {{F::String, "page"}, {F::Int32, "target"}, {F::Expr, "cond"}};
+constexpr TFieldLayout kCall[] = {
     {F::String, "page"}, {F::Int32, "target"}, {F::String, "result"}, {F::Expr, "cond"}, {F::ExprList, "args"}};
-constexpr TFieldSpec kWait[] = {{F::Expr, "cond"}, {F::Expr, "time"}, {F::Expr, "noevents", 106}};
-constexpr TFieldSpec kProps[] = {{F::Properties, "props"}};
-constexpr TFieldSpec kFlip[] = {{F::Expr, "kind"},          {F::Expr, "time"},       {F::Expr, "reverse"},
+constexpr TFieldLayout kWait[] = {{F::Expr, "cond"}, {F::Expr, "time"}, {F::Expr, "noevents", 106}};
+constexpr TFieldLayout kProps[] = {{F::Properties, "props"}};
+constexpr TFieldLayout kFlip[] = {{F::Expr, "kind"},          {F::Expr, "time"},       {F::Expr, "reverse"},
                                 {F::Expr, "select"},        {F::ExprList, "names"},  {F::Expr, "deleteold"},
                                 {F::Expr, "param1"},        {F::Expr, "param2"},     {F::Expr, "text", 100},
                                 {F::Expr, "noevents", 106}, {F::Expr, "option", 116}};
-constexpr TFieldSpec kExpr[] = {{F::Expr, "expr"}};
-constexpr TFieldSpec kVarNew[] = {{F::String, "name"}, {F::Byte, "type"}, {F::Expr, "init"}, {F::Byte, "scope"}};
-constexpr TFieldSpec kName[] = {{F::String, "name"}};
-constexpr TFieldSpec kGetProp[] = {{F::Expr, "obj"}, {F::Expr, "prop"}, {F::String, "var"}};
-constexpr TFieldSpec kSetProp[] = {{F::Expr, "obj"}, {F::Expr, "prop"}, {F::Expr, "value"}};
-constexpr TFieldSpec kObj[] = {{F::Expr, "obj"}};
-constexpr TFieldSpec kTextIns[] = {
+constexpr TFieldLayout kExpr[] = {{F::Expr, "expr"}};
+constexpr TFieldLayout kVarNew[] = {{F::String, "name"}, {F::Byte, "type"}, {F::Expr, "init"}, {F::Byte, "scope"}};
+constexpr TFieldLayout kName[] = {{F::String, "name"}};
+constexpr TFieldLayout kGetProp[] = {{F::Expr, "obj"}, {F::Expr, "prop"}, {F::String, "var"}};
+constexpr TFieldLayout kSetProp[] = {{F::Expr, "obj"}, {F::Expr, "prop"}, {F::Expr, "value"}};
+constexpr TFieldLayout kObj[] = {{F::Expr, "obj"}};
+constexpr TFieldLayout kTextIns[] = {
     {F::Text, "text"}, {F::Expr, "obj"}, {F::Expr, "hist"}, {F::Expr, "wait"}, {F::Expr, "noevents", 106}};
-constexpr TFieldSpec kMovieStop[] = {
+constexpr TFieldLayout kMovieStop[] = {
     {F::Expr, "obj"}, {F::Expr, "fade"}, {F::Expr, "wait"}, {F::Expr, "noevents", 106}};
-constexpr TFieldSpec kComment[] = {{F::String, "text"}};
-constexpr TFieldSpec kCallHist[] = {
+constexpr TFieldLayout kComment[] = {{F::String, "text"}};
+constexpr TFieldLayout kCallHist[] = {
     {F::Expr, "obj"}, {F::Expr, "first"}, {F::Expr, "count"}, {F::Expr, "flag"}, {F::Expr, "format", 110}};
-constexpr TFieldSpec kWhile[] = {{F::Expr, "cond"}, {F::Int32, "exit"}};
-constexpr TFieldSpec kWhileLoop[] = {{F::Expr, "expr"}, {F::Int32, "loop"}};
-constexpr TFieldSpec kBreak[] = {{F::Expr, "cond"}, {F::Int32, "target"}};
-constexpr TFieldSpec kGameSave[] = {
+constexpr TFieldLayout kWhile[] = {{F::Expr, "cond"}, {F::Int32, "exit"}};
+constexpr TFieldLayout kWhileLoop[] = {{F::Expr, "expr"}, {F::Int32, "loop"}};
+constexpr TFieldLayout kBreak[] = {{F::Expr, "cond"}, {F::Int32, "target"}};
+constexpr TFieldLayout kGameSave[] = {
     {F::Expr, "slot"}, {F::String, "pagetext"}, {F::Int32, "number", 104}, {F::Expr, "comment"}};
-constexpr TFieldSpec kSlot[] = {{F::Expr, "slot"}};
-constexpr TFieldSpec kReset[] = {{F::String, "page"}, {F::Int32, "target"}, {F::Byte, "full"}};
-constexpr TFieldSpec kPropMotion[] = {{F::Expr, "name"}, {F::Expr, "target"}, {F::Expr, "prop"},     {F::Expr, "value"},
+constexpr TFieldLayout kSlot[] = {{F::Expr, "slot"}};
+constexpr TFieldLayout kReset[] = {{F::String, "page"}, {F::Int32, "target"}, {F::Byte, "full"}};
+constexpr TFieldLayout kPropMotion[] = {{F::Expr, "name"}, {F::Expr, "target"}, {F::Expr, "prop"},     {F::Expr, "value"},
                                       {F::Expr, "time"}, {F::Expr, "mode"},   {F::Expr, "flag", 107}};
-constexpr TFieldSpec kEntryHist[] = {{F::Expr, "obj"}, {F::Expr, "format", 110}};
-constexpr TFieldSpec kCabinet[] = {{F::Properties, "props"}, {F::Expr, "invert"}, {F::ExprList, "names"}};
+constexpr TFieldLayout kEntryHist[] = {{F::Expr, "obj"}, {F::Expr, "format", 110}};
+constexpr TFieldLayout kCabinet[] = {{F::Properties, "props"}, {F::Expr, "invert"}, {F::ExprList, "names"}};
 
-constexpr std::span<const TFieldSpec> kEmpty(kNone, 0);
+constexpr std::span<const TFieldLayout> kEmpty(kNone, 0);
 
-const std::array<TKindSpec, kCommandKindCount> kKinds = {{
+const std::array<TKindLayout, kCommandKindCount> kKinds = {{
     {"TComIf", "if", kCond},
     {"TComElseif", "elseif", kCond},
     {"TComElse", "else", kEmpty},
@@ -176,12 +176,12 @@ TMaskTable BuildDefaultMasks() {
 
 }  // namespace
 
-const TKindSpec& KindSpec(int kind) { return kKinds[static_cast<size_t>(kind & 0x3f)]; }
+const TKindLayout& KindLayout(int kind) { return kKinds[static_cast<size_t>(kind & 0x3f)]; }
 
 int FindKind(std::string_view name) {
   for (int kind = 0; kind < kCommandKindCount; ++kind) {
-    const TKindSpec& spec = kKinds[static_cast<size_t>(kind)];
-    if (EqualsNoCase(spec.class_name, name) || EqualsNoCase(spec.keyword, name)) return kind;
+    const TKindLayout& layout = kKinds[static_cast<size_t>(kind)];
+    if (EqualsNoCase(layout.class_name, name) || EqualsNoCase(layout.keyword, name)) return kind;
   }
   return -1;
 }

@@ -28,21 +28,21 @@ enum class TFieldKind : uint8_t {
   Properties,  // one expression per set bit of the kind's property mask
 };
 
-struct TFieldSpec {
+struct TFieldLayout {
   TFieldKind kind;
   std::string_view name;  // the field's name in the source language
   // The field is present only when the owning page's version exceeds this.
   int32_t after_version = 0;
 };
 
-struct TKindSpec {
+struct TKindLayout {
   std::string_view class_name;  // "TComIf" ...
   std::string_view keyword;     // the source language's generic keyword
-  std::span<const TFieldSpec> fields;
+  std::span<const TFieldLayout> fields;
 };
 
 // Row of kind 0..63.
-const TKindSpec& KindSpec(int kind);
+const TKindLayout& KindLayout(int kind);
 // The kind whose class name or keyword is name (ASCII case ignored), or -1.
 int FindKind(std::string_view name);
 

@@ -32,12 +32,12 @@ std::string Bytes(size_t size, uint32_t seed) {
 
 std::string Str(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-struct TEntrySpec {
+struct TEntryFixture {
   std::string name;
   std::string content;
 };
 
-std::vector<TEntrySpec> RoundTripEntries() {
+std::vector<TEntryFixture> RoundTripEntries() {
   return {
       {"empty.txt", ""},
       {"one.bin", "x"},
@@ -50,7 +50,7 @@ std::vector<TEntrySpec> RoundTripEntries() {
   };
 }
 
-void WriteArchive(const std::vector<TEntrySpec>& entries, const std::string& path, const TArchiveWriteOptions& options,
+void WriteArchive(const std::vector<TEntryFixture>& entries, const std::string& path, const TArchiveWriteOptions& options,
                   int64_t prefix = 0) {
   TVrFileCollection collection;
   for (const auto& fixture : entries) {
@@ -66,7 +66,7 @@ void WriteArchive(const std::vector<TEntrySpec>& entries, const std::string& pat
 enum class TPlacement { File, SideDirectory, Joined };
 
 // Builds the archive in the given placement; returns the path to open.
-std::string Place(const std::vector<TEntrySpec>& entries, const TArchiveWriteOptions& options, TPlacement placement,
+std::string Place(const std::vector<TEntryFixture>& entries, const TArchiveWriteOptions& options, TPlacement placement,
                   const std::string& dir) {
   const std::string archive = dir + "/game.dat";
   WriteArchive(entries, archive, options);
@@ -232,7 +232,7 @@ TEST(Archive, OffsetsAreRelativeToTheArchiveStart) {
   const std::string dir = test::MakeTempDir("relative");
   const std::string path = dir + "/joined";
   const auto entries = RoundTripEntries();
-  const std::vector<TEntrySpec> small(entries.begin(), entries.begin() + 3);
+  const std::vector<TEntryFixture> small(entries.begin(), entries.begin() + 3);
   WriteArchive(small, path, {}, 1000);
   std::string bytes = test::ReadFile(path);
   bytes += std::string("\xE8\x03\0\0ov", 6);

@@ -16,19 +16,19 @@ uint32_t PixelOf(int32_t colour) {
 
 std::string DovaBytes(const std::vector<TTestFrame>& frames) {
   TDovaFrameList list;
-  for (const TTestFrame& spec : frames) {
+  for (const TTestFrame& layout : frames) {
     TDovaFrame& frame = list.AddFrame();
-    frame.delay = spec.delay;
-    frame.picture.SetSize(spec.width, spec.height, 32);
-    for (int32_t y = 0; y < spec.height; ++y) {
-      for (int32_t x = 0; x < spec.width; ++x) frame.picture.SetPixel(x, y, PixelOf(spec.colour(x, y)));
+    frame.delay = layout.delay;
+    frame.picture.SetSize(layout.width, layout.height, 32);
+    for (int32_t y = 0; y < layout.height; ++y) {
+      for (int32_t x = 0; x < layout.width; ++x) frame.picture.SetPixel(x, y, PixelOf(layout.colour(x, y)));
     }
-    if (spec.key >= 0) frame.SetTransparentColor(spec.key);
-    if (spec.mask) {
+    if (layout.key >= 0) frame.SetTransparentColor(layout.key);
+    if (layout.mask) {
       frame.picture.EnsureMask();
-      for (int32_t y = 0; y < spec.height; ++y) {
-        for (int32_t x = 0; x < spec.width; ++x) {
-          frame.picture.Mask()->SetPixel(x, y, static_cast<uint32_t>(spec.mask(x, y)));
+      for (int32_t y = 0; y < layout.height; ++y) {
+        for (int32_t x = 0; x < layout.width; ++x) {
+          frame.picture.Mask()->SetPixel(x, y, static_cast<uint32_t>(layout.mask(x, y)));
         }
       }
     }

@@ -156,13 +156,13 @@ class TWriter {
   }
 
   std::string Generic(const TCommand& command) {
-    const TKindSpec& spec = command.Spec();
-    std::string text(UsesClassName(command.Kind()) ? spec.class_name : spec.keyword);
+    const TKindLayout& layout = command.Layout();
+    std::string text(UsesClassName(command.Kind()) ? layout.class_name : layout.keyword);
     std::vector<std::string> items;
     for (size_t i = 0; i < command.fields.size(); ++i) {
       if (!command.FieldPresent(i)) continue;
       const TField& field = command.fields[i];
-      std::string name(spec.fields[i].name);
+      std::string name(layout.fields[i].name);
       switch (field.kind) {
         case TFieldKind::Expr:
           if (!field.expr.Blank()) items.push_back(name + "=" + PropertyOr(name, Expr(field.expr)));

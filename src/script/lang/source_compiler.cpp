@@ -289,13 +289,13 @@ void TPageCompiler::Generic(int kind, const std::string& rest) {
     int property = name.rfind("pr_", 0) == 0 ? FindProperty(name) : -1;
     if (name.rfind("pr_", 0) == 0 && property < 0) Fail("unknown property " + Cp932ToUtf8(item.substr(0, equals)));
     if (property >= 0) {
-      if (command.FieldIndex("props") < 0) Fail(std::string(command.Spec().class_name) + " takes no properties");
+      if (command.FieldIndex("props") < 0) Fail(std::string(command.Layout().class_name) + " takes no properties");
       properties_[index][property] = ExprOf(value);
       property_lines_[index] = line_;
       continue;
     }
     int field = command.FieldIndex(name);
-    if (field < 0) Fail(std::string(command.Spec().class_name) + " has no field " + name);
+    if (field < 0) Fail(std::string(command.Layout().class_name) + " has no field " + name);
     TField& target = command.fields[static_cast<size_t>(field)];
     switch (target.kind) {
       case TFieldKind::Expr:
@@ -557,7 +557,7 @@ std::unique_ptr<TPage> TPageCompiler::Finish() {
       line_ = property_lines_[static_cast<size_t>(i)];
       std::string name(PropertyName(bit));
       Fail((name.empty() ? "PR_" + std::to_string(bit) : name) + " is not in the page's mask for " +
-           std::string(command.Spec().class_name));
+           std::string(command.Layout().class_name));
     }
   }
   return std::move(page_);
