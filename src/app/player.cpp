@@ -29,17 +29,9 @@ namespace orvo {
 
 namespace {
 
-std::string ProgramFolder() {
-  std::error_code error;
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string(".") : self.parent_path().string();
-}
-
-// Milliseconds since midnight, UTC: the seed the Windows player took from the time of day.
-uint32_t TimeOfDaySeed() {
-  auto now = std::chrono::system_clock::now();
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-  return static_cast<uint32_t>(ms % 86400000);
+std::string ProgramFolder(const char* argv0) {
+  std::filesystem::path self = ProgramPath(argv0);
+  return self.has_parent_path() ? self.parent_path().string() : std::string(".");
 }
 
 int RunConfig(const TPlayerOptions& options, const std::string& program_folder) {
@@ -89,7 +81,7 @@ int RunPlayer(int argc, char** argv) {
     std::printf("orvoplayer 0.1.0\n");
     return 0;
   }
-  std::string program_folder = ProgramFolder();
+  std::string program_folder = ProgramFolder(argv[0]);
   if (options.config) return RunConfig(options, program_folder);
 
   std::string game_folder = options.game_args.empty() ? program_folder : options.game_args[0];

@@ -28,4 +28,7 @@ class TProcessRandom {
 // The one generator of the process. The shell seeds it at start-up.
 TProcessRandom& ProcessRandom();
 
+// The default seed: milliseconds since midnight, UTC.
+uint32_t TimeOfDaySeed();
+
 }  // namespace orvo

@@ -23,6 +23,9 @@ struct TLocalTime {
   int32_t second = 0;
 };
 
+// The local date and time of the system clock, for hosts that show the real date.
+TLocalTime SystemLocalTime();
+
 class ISystemHost {
  public:
   virtual ~ISystemHost() = default;

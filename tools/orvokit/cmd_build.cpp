@@ -12,6 +12,7 @@
 #include "base/stream.h"
 #include "data/archive_tools.h"
 #include "data/install_info.h"
+#include "data/mount.h"
 #include "kit.h"
 #include "script/lang/source_compiler.h"
 #include "script/project_settings.h"
@@ -88,10 +89,10 @@ std::string BuildFolder(const fs::path& source, const fs::path& out, bool with_i
   return title;
 }
 
+// The player built beside this kit.
 std::string DefaultPlayer() {
-  std::error_code error;
-  fs::path self = fs::read_symlink("/proc/self/exe", error);
-  return error ? std::string("orvoplayer") : (self.parent_path() / "orvoplayer").string();
+  fs::path self = ProgramPath(nullptr);
+  return self.has_parent_path() ? (self.parent_path() / "orvoplayer").string() : std::string("orvoplayer");
 }
 
 int RunBuild(const std::vector<std::string>& args) {

@@ -25,12 +25,7 @@ constexpr const char* kName = "eval";
 // The host of a calculator: the real date and time, no game.
 class TEvalHost : public THeadlessSystemHost {
  public:
-  TLocalTime LocalNow() const override {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
-  }
+  TLocalTime LocalNow() const override { return SystemLocalTime(); }
   int32_t SystemMilliseconds() const override {
     auto since = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
@@ -41,11 +36,6 @@ std::string ToCp932(const std::string& utf8) {
   std::string out;
   if (!TryUtf8ToCp932(utf8, out)) throw EOrvoError("text not representable in CP932: " + utf8);
   return out;
-}
-
-uint32_t MillisecondsSinceMidnightUtc() {
-  auto now = std::chrono::system_clock::now().time_since_epoch();
-  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count() % 86400000);
 }
 
 // NAME[:TYPE][=VALUE] with NAME optionally followed by [SIZE,...].
@@ -111,7 +101,7 @@ std::string Describe(const TCustomParam* value) {
 int RunEval(const std::vector<std::string>& args) {
   TEvalHost host;
   TProcessRandom random;
-  random.Seed(MillisecondsSinceMidnightUtc());
+  random.Seed(TimeOfDaySeed());
   bool dump = false;
   std::vector<std::string> variables;
   std::vector<std::string> expressions;
