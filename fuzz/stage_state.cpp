@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/runtime_state.h"
 #include "base/stream.h"
+#include "fuzz_budget.h"
 #include "stage/stage.h"
 
 namespace {
@@ -49,12 +50,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string record(reinterpret_cast<const char*>(data) + 1, size - 1);
   TRuntimeState state;
   auto stage = MakeStage(state);
+  // Reading and writing a record cost a constant times its bytes.
+  fuzz::TWorkBudget budget(50, 10);
+  budget.Start();
   try {
     Load(*stage, record, version);
   } catch (const EOrvoError&) {
+    budget.Check(static_cast<int64_t>(size), "reading a stage record");
     return 0;
   }
   const std::string first = Save(*stage);
+  budget.Check(static_cast<int64_t>(size + first.size()), "reading and writing a stage record");
   auto again = MakeStage(state);
   Load(*again, first, 201);
   if (Save(*again) != first) __builtin_trap();

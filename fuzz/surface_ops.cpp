@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 
+#include "fuzz_budget.h"
 #include "surface/dibx.h"
 #include "surface/dibx_wave.h"
 #include "surface/kernels.h"
@@ -234,6 +235,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       TDIBX& target = pass == 0 ? *dest : *reference;
       pixel::SetSimdLevel(pass == 0 ? pixel::TSimdLevel::Avx2 : pixel::TSimdLevel::Scalar);
       FuzzedDataProvider op_input(operation_bytes.data(), operation_bytes.size());
+      // Every operation may cost a constant times the pixels it can change, never more.
+      fuzz::TWorkBudget budget(50, 10);
+      budget.Start();
       if (through_wave) {
         TDIBXWave wave(&target);
         wave.SetSize(target.Width(), target.Height(), bits);
@@ -242,6 +246,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       } else {
         RunOperation(target, scene, op_input);
       }
+      budget.Check(int64_t{target.Width()} * target.Height(), "a drawing operation");
     }
     pixel::SetSimdLevel(pixel::TSimdLevel::Avx2);
     for (int32_t y = 0; y < dest->Height(); ++y) {

@@ -26,7 +26,7 @@ if command -v clang++ >/dev/null 2>&1 && ls "$root"/fuzz/*.cpp >/dev/null 2>&1; 
     scratch="$(mktemp -d)"
     seeds=()
     [ -d "$corpus" ] && seeds=("$corpus")
-    if ! "$target" -runs=3000 -max_len=65536 "$scratch" "${seeds[@]}" >"$scratch.log" 2>&1; then
+    if ! "$target" -runs=3000 -timeout=5 -max_len=65536 "$scratch" "${seeds[@]}" >"$scratch.log" 2>&1; then
       tail -n 40 "$scratch.log"
       echo "$name failed"
       exit 1

@@ -213,6 +213,25 @@ void TDIBXWave::StretchDrawPaletteAdd(const TRect& dest_rect, TCustomDIBX& sourc
     t.StretchDrawPaletteAdd(ShiftRect(dest_rect, dx), source, source_rect, threshold, flags, opacity, table);
   });
 }
+// Tiled stretches draw every tile of a band in one pass on the target, so the
+// whole tiling moves with the band like every other operation.
+void TDIBXWave::TileStretchDraw(const TRect& dest_rect, int32_t pitch_x, int32_t pitch_y, long double scale_x,
+                                long double scale_y, TCustomDIBX& source, const TRect& source_rect, TDrawFlags flags,
+                                int opacity, int32_t origin_x, int32_t origin_y) {
+  ForEachBand([&](TCustomDIBX& t, int32_t dx) {
+    t.TileStretchDraw(ShiftRect(dest_rect, dx), pitch_x, pitch_y, scale_x, scale_y, source, source_rect, flags, opacity,
+                      origin_x, origin_y);
+  });
+}
+void TDIBXWave::TileStretchDrawMask(const TRect& dest_rect, int32_t pitch_x, int32_t pitch_y, long double scale_x,
+                                    long double scale_y, TCustomDIBX& source, const TRect& source_rect,
+                                    TCustomDIBX& mask, TDrawFlags flags, int opacity, int32_t origin_x,
+                                    int32_t origin_y) {
+  ForEachBand([&](TCustomDIBX& t, int32_t dx) {
+    t.TileStretchDrawMask(ShiftRect(dest_rect, dx), pitch_x, pitch_y, scale_x, scale_y, source, source_rect, mask,
+                          flags, opacity, origin_x, origin_y);
+  });
+}
 void TDIBXWave::ScaledPatternFill(const TRect& r, TCustomDIBX& texture, long double scale_x, long double scale_y,
                                   int32_t origin_x, int32_t origin_y, TDrawFlags flags, int opacity) {
   ForEachBand([&](TCustomDIBX& t, int32_t dx) {

@@ -75,6 +75,12 @@ class TDIBXWave : public TCustomDIBX {
                     TDrawFlags flags, int opacity, int factor) override;
   void DrawCoverage3(int32_t x, int32_t y, TCustomDIBX& source, const TRect& source_rect, const TColor3& colours,
                      TDrawFlags flags, int opacity, int factor) override;
+  void TileStretchDraw(const TRect& dest_rect, int32_t pitch_x, int32_t pitch_y, long double scale_x,
+                       long double scale_y, TCustomDIBX& source, const TRect& source_rect, TDrawFlags flags,
+                       int opacity, int32_t origin_x, int32_t origin_y) override;
+  void TileStretchDrawMask(const TRect& dest_rect, int32_t pitch_x, int32_t pitch_y, long double scale_x,
+                           long double scale_y, TCustomDIBX& source, const TRect& source_rect, TCustomDIBX& mask,
+                           TDrawFlags flags, int opacity, int32_t origin_x, int32_t origin_y) override;
   void PatternFrame(const TRect& r, int thickness, TCustomDIBX& texture, int32_t origin_x, int32_t origin_y) override;
   void DrawNibblePalette(int32_t x, int32_t y, TCustomDIBX& source, const TRect& source_rect, TDrawFlags flags,
                          int opacity, const TNibblePalette& table) override;

@@ -38,88 +38,72 @@ class TClipNarrowing {
   TRect narrowed_;
 };
 
-// Positions of the tiles along one axis: the first tile shows the source from
-// offset to its end, the others the whole source, each followed by the gap.
-// Tiles that end before visible_lo are skipped without drawing.
+// Overlapping tiles compound wherever the draw lets what lies below show
+// (blends, keys, masks, adds); a plain copy shows only the topmost tile. With a
+// gap near minus the tile's size every pixel lies under a great many tiles, so
+// only the topmost kStackedTiles per axis reach it, and each tile is drawn only
+// where no deeper stacking would bury it: the work stays a constant times the
+// area whatever the gap.
+constexpr int64_t kStackedTiles = 3;
+
+enum class TTileStacking { TopmostOnly, Compounding };
+
+// The tiles along one axis: the first shows the source from offset to its
+// end, the others the whole source, each followed by the gap.
+struct TTileRun {
+  int64_t start, size, gap, offset;
+  int64_t Period() const { return size + gap; }
+  int64_t First() const { return size - offset; }
+  int64_t Position(int64_t k) const { return k == 0 ? start : start + First() + gap + (k - 1) * Period(); }
+  int64_t Width(int64_t k) const { return k == 0 ? First() : size; }
+  // The first tile that starts after p.
+  int64_t FirstAfter(int64_t p) const {
+    if (start > p) return 0;
+    int64_t rest = p - (start + First() + gap);
+    return rest < 0 ? 1 : rest / Period() + 2;
+  }
+};
+
+// Calls fn(position, source offset, cell low, cell high) for every tile that
+// shows on [visible_lo, end): the cell is the part of the tile that fewer than
+// `depth` later tiles cover.
 template <class Fn>
-void ForTilesOnAxis(int64_t start, int64_t end, int64_t size, int64_t gap, int64_t offset, int64_t visible_lo,
-                    Fn&& fn) {
-  int64_t pos = start;
-  int64_t first = size - offset;
-  if (pos < end && pos + first > visible_lo) fn(pos, offset, first);
-  pos += first + gap;
-  int64_t period = size + gap;
-  if (pos + size <= visible_lo) pos += (visible_lo - pos - size) / period * period;
-  for (; pos < end; pos += period) {
-    if (pos + size > visible_lo) fn(pos, int64_t{0}, size);
+void ForTilesOnAxis(const TTileRun& run, int64_t end, int64_t visible_lo, int64_t depth, Fn&& fn) {
+  for (int64_t k = std::max<int64_t>(0, run.FirstAfter(visible_lo) - depth);; ++k) {
+    int64_t pos = run.Position(k);
+    if (pos >= end) break;
+    int64_t cell_hi = std::min(pos + run.Width(k), run.Position(k + depth));
+    if (cell_hi > visible_lo) fn(pos, k == 0 ? run.offset : int64_t{0}, std::max(pos, visible_lo), cell_hi);
   }
 }
 
-// Calls draw(x, y, tile source rectangle) for every tile of an unscaled tiling.
+// Calls draw(x, y, tile source rectangle) for every tile of an unscaled
+// tiling, with the destination's clip narrowed to the tile's cell.
 template <class Draw>
 void Tile(TCustomDIBX& dest, const TRect& dest_rect, int32_t gap_x, int32_t gap_y, const TRect& source_rect,
-          int32_t origin_x, int32_t origin_y, Draw&& draw) {
+          int32_t origin_x, int32_t origin_y, TTileStacking stacking, Draw&& draw) {
   int64_t w = source_rect.Width(), h = source_rect.Height();
   // A period of zero or less would never reach the rectangle's end.
   if (w <= 0 || h <= 0 || w + gap_x <= 0 || h + gap_y <= 0) return;
   TClipNarrowing narrowing(dest, dest_rect);
-  const TRect& visible = narrowing.Narrowed();
+  const TRect visible = narrowing.Narrowed();
   if (visible.IsEmpty()) return;
-  int64_t offset_x = FloorMod(origin_x, w), offset_y = FloorMod(origin_y, h);
+  int64_t depth = stacking == TTileStacking::TopmostOnly ? 1 : kStackedTiles;
+  TTileRun across{dest_rect.left, w, gap_x, FloorMod(origin_x, w)};
+  TTileRun down{dest_rect.top, h, gap_y, FloorMod(origin_y, h)};
   int64_t end_x = std::min<int64_t>(dest_rect.right, visible.right);
   int64_t end_y = std::min<int64_t>(dest_rect.bottom, visible.bottom);
-  ForTilesOnAxis(dest_rect.top, end_y, h, gap_y, offset_y, visible.top, [&](int64_t ty, int64_t sy, int64_t) {
-    ForTilesOnAxis(dest_rect.left, end_x, w, gap_x, offset_x, visible.left, [&](int64_t tx, int64_t sx, int64_t) {
-      TRect tile{static_cast<int32_t>(source_rect.left + sx), static_cast<int32_t>(source_rect.top + sy),
-                 source_rect.right, source_rect.bottom};
-      draw(static_cast<int32_t>(tx), static_cast<int32_t>(ty), tile);
-    });
+  ForTilesOnAxis(down, end_y, visible.top, depth, [&](int64_t ty, int64_t sy, int64_t cell_top, int64_t cell_bottom) {
+    ForTilesOnAxis(across, end_x, visible.left, depth,
+                   [&](int64_t tx, int64_t sx, int64_t cell_left, int64_t cell_right) {
+                     TRect cell{ClampToInt32(cell_left), ClampToInt32(cell_top), ClampToInt32(cell_right),
+                                ClampToInt32(cell_bottom)};
+                     dest.SetClipRect(IntersectRect(visible, cell));
+                     TRect tile{static_cast<int32_t>(source_rect.left + sx), static_cast<int32_t>(source_rect.top + sy),
+                                source_rect.right, source_rect.bottom};
+                     draw(static_cast<int32_t>(tx), static_cast<int32_t>(ty), tile);
+                   });
   });
-}
-
-// First tile position of a tiled stretch in 16.16, from the origin and the pitch in pixels.
-bool FirstStretchTile(int64_t edge, int32_t origin, long double pitch, int64_t& first16, int64_t& step16) {
-  if (!std::isfinite(pitch)) return false;
-  long double first = edge;
-  if (pitch > 0) {
-    long double ratio = origin / pitch;
-    long double frac = ratio - std::truncl(ratio);
-    first = origin < 0 ? edge - (pitch + frac * pitch) : edge - frac * pitch;
-  }
-  first16 = RealToIntSaturate<int64_t>(RoundHalfEven(first * 65536.0L));
-  step16 = std::max<int64_t>(RealToIntSaturate<int64_t>(RoundHalfEven(pitch * 65536.0L)), 65536);
-  return true;
-}
-
-template <class Draw>
-void TileStretch(TCustomDIBX& dest, const TRect& dest_rect, int32_t pitch_x, int32_t pitch_y, long double scale_x,
-                 long double scale_y, const TRect& source_rect, int32_t origin_x, int32_t origin_y, Draw&& draw) {
-  if (source_rect.IsEmpty() || !(scale_x > 0) || !(scale_y > 0) || !std::isfinite(scale_x) || !std::isfinite(scale_y)) {
-    return;
-  }
-  int64_t tile_w = std::max<int64_t>(1, RealToIntSaturate<int32_t>(scale_x * source_rect.Width()));
-  int64_t tile_h = std::max<int64_t>(1, RealToIntSaturate<int32_t>(scale_y * source_rect.Height()));
-  int64_t x16, step_x, y16, step_y;
-  if (!FirstStretchTile(dest_rect.left, origin_x, scale_x * pitch_x, x16, step_x) ||
-      !FirstStretchTile(dest_rect.top, origin_y, scale_y * pitch_y, y16, step_y)) {
-    return;
-  }
-  TClipNarrowing narrowing(dest, dest_rect);
-  const TRect& visible = narrowing.Narrowed();
-  if (visible.IsEmpty()) return;
-  // Skip whole tiles that end before the visible part.
-  auto skip = [](int64_t& pos16, int64_t step16, int64_t size, int64_t visible_lo) {
-    int64_t behind = (visible_lo - size) * 65536 - pos16;
-    if (behind > 0) pos16 += behind / step16 * step16;
-  };
-  skip(y16, step_y, tile_h, visible.top);
-  skip(x16, step_x, tile_w, visible.left);
-  for (int64_t ty = y16; (ty >> 16) < visible.bottom; ty += step_y) {
-    for (int64_t tx = x16; (tx >> 16) < visible.right; tx += step_x) {
-      int64_t left = tx >> 16, top = ty >> 16;
-      draw(TRect{ClampToInt32(left), ClampToInt32(top), ClampToInt32(left + tile_w), ClampToInt32(top + tile_h)});
-    }
-  }
 }
 
 struct TPatternWalk {
@@ -255,7 +239,8 @@ void ScaledPattern(TCustomDIBX& dest, const TRect& rect, TCustomDIBX& texture, l
 void TCustomDIBX::TileDraw(const TRect& dest_rect, int32_t gap_x, int32_t gap_y, TCustomDIBX& source,
                            const TRect& source_rect, TDrawFlags flags, int32_t origin_x, int32_t origin_y) {
   TDrawFlags key = HasFlag(flags, TDrawFlags::UseKey) ? TDrawFlags::UseKey : TDrawFlags::None;
-  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y,
+  TTileStacking stacking = key == TDrawFlags::None ? TTileStacking::TopmostOnly : TTileStacking::Compounding;
+  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y, stacking,
        [&](int32_t x, int32_t y, const TRect& tile) { Draw(x, y, source, tile, key); });
 }
 
@@ -264,7 +249,7 @@ void TCustomDIBX::TileDrawBlend(const TRect& dest_rect, int32_t gap_x, int32_t g
                                 int32_t origin_y) {
   if (opacity <= 0) return;
   TDrawFlags key = HasFlag(flags, TDrawFlags::UseKey) ? TDrawFlags::UseKey : TDrawFlags::None;
-  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y,
+  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y, TTileStacking::Compounding,
        [&](int32_t x, int32_t y, const TRect& tile) { DrawBlend(x, y, source, tile, key, opacity); });
 }
 
@@ -273,13 +258,13 @@ void TCustomDIBX::TileDrawAdd(const TRect& dest_rect, int32_t gap_x, int32_t gap
                               int32_t origin_y) {
   if (opacity <= 0) return;
   TDrawFlags key = HasFlag(flags, TDrawFlags::UseKey) ? TDrawFlags::UseKey : TDrawFlags::None;
-  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y,
+  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y, TTileStacking::Compounding,
        [&](int32_t x, int32_t y, const TRect& tile) { DrawAdd(x, y, source, tile, key, opacity); });
 }
 
 void TCustomDIBX::TileDrawMask(const TRect& dest_rect, int32_t gap_x, int32_t gap_y, TCustomDIBX& source,
                                const TRect& source_rect, TCustomDIBX& mask, int32_t origin_x, int32_t origin_y) {
-  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y,
+  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y, TTileStacking::Compounding,
        [&](int32_t x, int32_t y, const TRect& tile) { DrawMask(x, y, source, tile, TDrawFlags::None, mask); });
 }
 
@@ -287,50 +272,20 @@ void TCustomDIBX::TileDrawMaskBlend(const TRect& dest_rect, int32_t gap_x, int32
                                     const TRect& source_rect, TCustomDIBX& mask, int opacity, int32_t origin_x,
                                     int32_t origin_y) {
   if (opacity <= 0) return;
-  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y, [&](int32_t x, int32_t y, const TRect& tile) {
-    DrawMaskBlend(x, y, source, tile, TDrawFlags::None, mask, opacity);
-  });
+  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y, TTileStacking::Compounding,
+       [&](int32_t x, int32_t y, const TRect& tile) {
+         DrawMaskBlend(x, y, source, tile, TDrawFlags::None, mask, opacity);
+       });
 }
 
 void TCustomDIBX::TileDrawMaskAdd(const TRect& dest_rect, int32_t gap_x, int32_t gap_y, TCustomDIBX& source,
                                   const TRect& source_rect, TCustomDIBX& mask, int opacity, int32_t origin_x,
                                   int32_t origin_y) {
   if (opacity <= 0) return;
-  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y, [&](int32_t x, int32_t y, const TRect& tile) {
-    DrawMaskAdd(x, y, source, tile, TDrawFlags::None, mask, opacity);
-  });
-}
-
-void TCustomDIBX::TileStretchDraw(const TRect& dest_rect, int32_t pitch_x, int32_t pitch_y, long double scale_x,
-                                  long double scale_y, TCustomDIBX& source, const TRect& source_rect, TDrawFlags flags,
-                                  int opacity, int32_t origin_x, int32_t origin_y) {
-  if (opacity <= 0) return;
-  opacity = std::min(opacity, 511);
-  TileStretch(*this, dest_rect, pitch_x, pitch_y, scale_x, scale_y, source_rect, origin_x, origin_y,
-              [&](const TRect& tile) {
-                if (opacity > 255) {
-                  StretchDrawAdd(tile, source, source_rect, flags, opacity - 256);
-                } else {
-                  StretchDraw(tile, source, source_rect, flags, opacity);
-                }
-              });
-}
-
-void TCustomDIBX::TileStretchDrawMask(const TRect& dest_rect, int32_t pitch_x, int32_t pitch_y, long double scale_x,
-                                      long double scale_y, TCustomDIBX& source, const TRect& source_rect,
-                                      TCustomDIBX& mask, TDrawFlags flags, int opacity, int32_t origin_x,
-                                      int32_t origin_y) {
-  if (opacity <= 0) return;
-  opacity = std::min(opacity, 511);
-  TDrawFlags flips = FlipsOf(flags);
-  TileStretch(*this, dest_rect, pitch_x, pitch_y, scale_x, scale_y, source_rect, origin_x, origin_y,
-              [&](const TRect& tile) {
-                if (opacity > 255) {
-                  StretchDrawMaskAdd(tile, source, source_rect, flips, mask, opacity - 256);
-                } else {
-                  StretchDrawMask(tile, source, source_rect, flips, mask, opacity);
-                }
-              });
+  Tile(*this, dest_rect, gap_x, gap_y, source_rect, origin_x, origin_y, TTileStacking::Compounding,
+       [&](int32_t x, int32_t y, const TRect& tile) {
+         DrawMaskAdd(x, y, source, tile, TDrawFlags::None, mask, opacity);
+       });
 }
 
 void TCustomDIBX::PatternFill(const TRect& r, TCustomDIBX& texture, int32_t origin_x, int32_t origin_y,

@@ -204,6 +204,27 @@ TEST(Wave, ForwardsBandsOfEqualOffsetsShifted) {
   EXPECT_EQ(canvas->GetClipRect(), canvas->GetBounds()) << "the target's clip is given back";
 }
 
+TEST(Wave, TiledStretchesMoveWithTheirBand) {
+  auto src = MakeSurface(32, 2, 1, {1, 2});
+  auto target = FilledSurface(32, 8, 4, 0);
+  TDIBXWave wave(target.get());
+  wave.SetSize(8, 4, 32);
+  wave.Offsets() = {0, 0, 2, 2};
+  wave.TileStretchDraw({0, 0, 6, 4}, 2, 1, 1, 1, *src, src->GetBounds(), TDrawFlags::None, 255, 0, 0);
+  auto mask = FilledSurface(8, 2, 1, 255);
+  auto masked = FilledSurface(32, 8, 4, 0);
+  wave.SetTargetSurface(masked.get());
+  wave.TileStretchDrawMask({0, 0, 6, 4}, 2, 1, 1, 1, *src, src->GetBounds(), *mask, TDrawFlags::None, 255, 0, 0);
+  const std::vector<uint32_t> top{1, 2, 1, 2, 1, 2, 0, 0}, bottom{0, 0, 1, 2, 1, 2, 1, 2};
+  for (const auto* surface : {target.get(), masked.get()}) {
+    for (int y = 0; y < 4; ++y) {
+      std::vector<uint32_t> row;
+      for (int x = 0; x < 8; ++x) row.push_back(surface->GetPixel(x, y));
+      EXPECT_EQ(row, y < 2 ? top : bottom) << "row " << y;
+    }
+  }
+}
+
 TEST(Wave, AddClipClampsToTheProxyAreaAndReachesTheTarget) {
   auto target = FilledSurface(32, 10, 10, 0);
   TDIBXWave wave(target.get());
