@@ -61,75 +61,58 @@ void RunStretch(TCustomDIBX& dest, const TRect& dest_rect, TCustomDIBX& source, 
   if (!IsDrawableBits(bits) || dest_rect.IsEmpty() || source_rect.IsEmpty()) return;
   if (source.BitCount() != (source_bits == 0 ? bits : source_bits)) return;
   if (mask != nullptr && mask->BitCount() != 8) return;
-  std::unique_ptr<TCustomDIBX> source_copy, mask_copy;
-  TCustomDIBX* src = &source;
-  TCustomDIBX* msk = mask;
-  {
-    TView dv(dest), sv(source);
-    if (&source == &dest || Overlaps(dv, sv)) source_copy = SnapshotSurface(source), src = source_copy.get();
-    if (mask) {
-      TView mv(*mask);
-      if (mask == &dest || Overlaps(dv, mv)) mask_copy = SnapshotSurface(*mask), msk = mask_copy.get();
-    }
-  }
-  TView dv(dest), sv(*src);
-  std::optional<TView> mv;
-  if (msk) mv.emplace(*msk);
-  if (!dv.Valid() || !sv.Valid() || (mv && !mv->Valid())) return;
-  TRect clip = IntersectRect(IntersectRect(dest.GetClipRect(), dv.Bounds()), dest_rect);
-  if (clip.IsEmpty()) return;
-  // What may be read: the source rectangle inside the source (and mask).
-  TRect readable = IntersectRect(source_rect, sv.Bounds());
-  if (mv) readable = IntersectRect(readable, mv->Bounds());
-  if (readable.IsEmpty()) return;
+  WithSourceViews(dest, source, mask, source_rect, [&](TView& dv, TView& sv, TView* mv, const TRect& readable) {
+    TRect clip = IntersectRect(IntersectRect(dest.GetClipRect(), dv.Bounds()), dest_rect);
+    if (clip.IsEmpty()) return;
 
-  bool centred = CentredSampling(bits);
-  TStretchAxis ax = PlanStretchAxis(dest_rect.left, dest_rect.right, clip.left, source_rect.left, source_rect.right,
-                                    HasFlag(flags, TDrawFlags::FlipH), centred);
-  TStretchAxis ay = PlanStretchAxis(dest_rect.top, dest_rect.bottom, clip.top, source_rect.top, source_rect.bottom,
-                                    HasFlag(flags, TDrawFlags::FlipV), centred);
-  // The columns move monotonically, so the readable ones form one run.
-  int64_t count = clip.Width();
-  int64_t first = 0, last = count;
-  while (first < last && (ax.Index(first) < readable.left || ax.Index(first) >= readable.right)) ++first;
-  while (last > first && (ax.Index(last - 1) < readable.left || ax.Index(last - 1) >= readable.right)) --last;
-  if (first >= last) return;
-  std::vector<int32_t> columns(static_cast<size_t>(last - first));
-  for (int64_t i = first; i < last; ++i) columns[static_cast<size_t>(i - first)] = static_cast<int32_t>(ax.Index(i));
-  int n = static_cast<int>(columns.size());
-  int source_bytes = source_bits == 0 ? (bits + 7) / 8 : source_bits / 8;
-  std::vector<uint8_t> row_buffer(static_cast<size_t>(n) * 4 + 4), mask_buffer(mv ? static_cast<size_t>(n) : 0);
+    bool centred = CentredSampling(bits);
+    TStretchAxis ax = PlanStretchAxis(dest_rect.left, dest_rect.right, clip.left, source_rect.left, source_rect.right,
+                                      HasFlag(flags, TDrawFlags::FlipH), centred);
+    TStretchAxis ay = PlanStretchAxis(dest_rect.top, dest_rect.bottom, clip.top, source_rect.top, source_rect.bottom,
+                                      HasFlag(flags, TDrawFlags::FlipV), centred);
+    // The columns move monotonically, so the readable ones form one run.
+    int64_t count = clip.Width();
+    int64_t first = 0, last = count;
+    while (first < last && (ax.Index(first) < readable.left || ax.Index(first) >= readable.right)) ++first;
+    while (last > first && (ax.Index(last - 1) < readable.left || ax.Index(last - 1) >= readable.right)) --last;
+    if (first >= last) return;
+    std::vector<int32_t> columns(static_cast<size_t>(last - first));
+    for (int64_t i = first; i < last; ++i) columns[static_cast<size_t>(i - first)] = static_cast<int32_t>(ax.Index(i));
+    int n = static_cast<int>(columns.size());
+    int source_bytes = source_bits == 0 ? (bits + 7) / 8 : source_bits / 8;
+    std::vector<uint8_t> row_buffer(static_cast<size_t>(n) * 4 + 4), mask_buffer(mv ? static_cast<size_t>(n) : 0);
 
-  DispatchFormat(bits, [&](auto format) {
-    using F = decltype(format);
-    for (int64_t j = 0; j < clip.Height(); ++j) {
-      int64_t sy = ay.Index(j);
-      if (sy < readable.top || sy >= readable.bottom) continue;
-      const uint8_t* srow = sv.Row(sy);
-      uint8_t* buffer = row_buffer.data();
-      switch (source_bytes) {
-        case 1:
-          for (int i = 0; i < n; ++i) buffer[i] = srow[columns[i]];
-          break;
-        case 2:
-          for (int i = 0; i < n; ++i) std::memcpy(buffer + 2 * i, srow + 2 * static_cast<size_t>(columns[i]), 2);
-          break;
-        case 3:
-          for (int i = 0; i < n; ++i) std::memcpy(buffer + 3 * i, srow + 3 * static_cast<size_t>(columns[i]), 3);
-          break;
-        default:
-          for (int i = 0; i < n; ++i) std::memcpy(buffer + 4 * i, srow + 4 * static_cast<size_t>(columns[i]), 4);
-          break;
+    DispatchFormat(bits, [&](auto format) {
+      using F = decltype(format);
+      for (int64_t j = 0; j < clip.Height(); ++j) {
+        int64_t sy = ay.Index(j);
+        if (sy < readable.top || sy >= readable.bottom) continue;
+        const uint8_t* srow = sv.Row(sy);
+        uint8_t* buffer = row_buffer.data();
+        switch (source_bytes) {
+          case 1:
+            for (int i = 0; i < n; ++i) buffer[i] = srow[columns[i]];
+            break;
+          case 2:
+            for (int i = 0; i < n; ++i) std::memcpy(buffer + 2 * i, srow + 2 * static_cast<size_t>(columns[i]), 2);
+            break;
+          case 3:
+            for (int i = 0; i < n; ++i) std::memcpy(buffer + 3 * i, srow + 3 * static_cast<size_t>(columns[i]), 3);
+            break;
+          default:
+            for (int i = 0; i < n; ++i) std::memcpy(buffer + 4 * i, srow + 4 * static_cast<size_t>(columns[i]), 4);
+            break;
+        }
+        const uint8_t* m = nullptr;
+        if (mv) {
+          const uint8_t* mrow = mv->Row(sy);
+          for (int i = 0; i < n; ++i) mask_buffer[static_cast<size_t>(i)] = mrow[columns[i]];
+          m = mask_buffer.data();
+        }
+        uint8_t* d = dv.Row(clip.top + j) + static_cast<size_t>(clip.left + first) * F::kBytes;
+        body(F{}, d, static_cast<const uint8_t*>(buffer), m, n);
       }
-      const uint8_t* m = nullptr;
-      if (mv) {
-        const uint8_t* mrow = mv->Row(sy);
-        for (int i = 0; i < n; ++i) mask_buffer[static_cast<size_t>(i)] = mrow[columns[i]];
-        m = mask_buffer.data();
-      }
-      uint8_t* d = dv.Row(clip.top + j) + static_cast<size_t>(clip.left + first) * F::kBytes;
-      body(F{}, d, static_cast<const uint8_t*>(buffer), m, n);
-    }
+    });
   });
 }
 
@@ -235,66 +218,52 @@ void RunTileStretch(TCustomDIBX& dest, const TRect& dest_rect, int32_t pitch_x, 
       !FirstStretchTile(dest_rect.top, origin_y, scale_y * pitch_y, ay.first16, ay.step16)) {
     return;
   }
-  std::unique_ptr<TCustomDIBX> source_copy, mask_copy;
-  TCustomDIBX* src = &source;
-  TCustomDIBX* msk = mask;
-  {
-    TView dv(dest), sv(source);
-    if (&source == &dest || Overlaps(dv, sv)) source_copy = SnapshotSurface(source), src = source_copy.get();
-    if (mask) {
-      TView mv(*mask);
-      if (mask == &dest || Overlaps(dv, mv)) mask_copy = SnapshotSurface(*mask), msk = mask_copy.get();
-    }
-  }
-  TView dv(dest), sv(*src);
-  std::optional<TView> mv;
-  if (msk) mv.emplace(*msk);
-  if (!dv.Valid() || !sv.Valid() || (mv && !mv->Valid())) return;
-  TRect visible = IntersectRect(IntersectRect(dest.GetClipRect(), dv.Bounds()), dest_rect);
-  if (visible.IsEmpty()) return;
-  TRect readable = IntersectRect(source_rect, sv.Bounds());
-  if (mv) readable = IntersectRect(readable, mv->Bounds());
-  if (readable.IsEmpty()) return;
+  WithSourceViews(dest, source, mask, source_rect, [&](TView& dv, TView& sv, TView* mv, const TRect& readable) {
+    TRect visible = IntersectRect(IntersectRect(dest.GetClipRect(), dv.Bounds()), dest_rect);
+    if (visible.IsEmpty()) return;
 
-  bool centred = CentredSampling(bits);
-  int depths = stacks ? kStackedTiles : 1;
-  auto columns = TileSourceMap(ax, visible.left, visible.right, source_rect.left, source_rect.right, readable.left,
-                               readable.right, HasFlag(flags, TDrawFlags::FlipH), centred, depths);
-  auto rows = TileSourceMap(ay, visible.top, visible.bottom, source_rect.top, source_rect.bottom, readable.top,
-                            readable.bottom, HasFlag(flags, TDrawFlags::FlipV), centred, depths);
-  int64_t width = visible.Width();
-  std::vector<uint8_t> row_buffer(static_cast<size_t>(width) * 4 + 4), mask_buffer(mv ? static_cast<size_t>(width) : 0);
+    bool centred = CentredSampling(bits);
+    int depths = stacks ? kStackedTiles : 1;
+    auto columns = TileSourceMap(ax, visible.left, visible.right, source_rect.left, source_rect.right, readable.left,
+                                 readable.right, HasFlag(flags, TDrawFlags::FlipH), centred, depths);
+    auto rows = TileSourceMap(ay, visible.top, visible.bottom, source_rect.top, source_rect.bottom, readable.top,
+                              readable.bottom, HasFlag(flags, TDrawFlags::FlipV), centred, depths);
+    int64_t width = visible.Width();
+    std::vector<uint8_t> row_buffer(static_cast<size_t>(width) * 4 + 4),
+        mask_buffer(mv ? static_cast<size_t>(width) : 0);
 
-  DispatchFormat(bits, [&](auto format) {
-    using F = decltype(format);
-    for (int depth_y = depths - 1; depth_y >= 0; --depth_y) {
-      for (int depth_x = depths - 1; depth_x >= 0; --depth_x) {
-        const std::vector<int32_t>& cols = columns[static_cast<size_t>(depth_x)];
-        const std::vector<int32_t>& sys = rows[static_cast<size_t>(depth_y)];
-        for (int64_t j = 0; j < visible.Height(); ++j) {
-          int32_t sy = sys[static_cast<size_t>(j)];
-          if (sy < 0) continue;
-          const uint8_t* srow = sv.Row(sy);
-          const uint8_t* mrow = mv ? mv->Row(sy) : nullptr;
-          uint8_t* drow = dv.Row(visible.top + j) + static_cast<size_t>(visible.left) * F::kBytes;
-          for (int64_t i = 0; i < width;) {
-            if (cols[static_cast<size_t>(i)] < 0) {
-              ++i;
-              continue;
+    DispatchFormat(bits, [&](auto format) {
+      using F = decltype(format);
+      for (int depth_y = depths - 1; depth_y >= 0; --depth_y) {
+        for (int depth_x = depths - 1; depth_x >= 0; --depth_x) {
+          const std::vector<int32_t>& cols = columns[static_cast<size_t>(depth_x)];
+          const std::vector<int32_t>& sys = rows[static_cast<size_t>(depth_y)];
+          for (int64_t j = 0; j < visible.Height(); ++j) {
+            int32_t sy = sys[static_cast<size_t>(j)];
+            if (sy < 0) continue;
+            const uint8_t* srow = sv.Row(sy);
+            const uint8_t* mrow = mv ? mv->Row(sy) : nullptr;
+            uint8_t* drow = dv.Row(visible.top + j) + static_cast<size_t>(visible.left) * F::kBytes;
+            for (int64_t i = 0; i < width;) {
+              if (cols[static_cast<size_t>(i)] < 0) {
+                ++i;
+                continue;
+              }
+              int64_t run_start = i;
+              uint8_t* buffer = row_buffer.data();
+              for (; i < width && cols[static_cast<size_t>(i)] >= 0; ++i, buffer += F::kBytes) {
+                std::memcpy(buffer, srow + static_cast<size_t>(cols[static_cast<size_t>(i)]) * F::kBytes, F::kBytes);
+                if (mrow) mask_buffer[static_cast<size_t>(i)] = mrow[cols[static_cast<size_t>(i)]];
+              }
+              body(F{}, drow + static_cast<size_t>(run_start) * F::kBytes,
+                   static_cast<const uint8_t*>(row_buffer.data()),
+                   mrow ? static_cast<const uint8_t*>(mask_buffer.data() + run_start) : nullptr,
+                   static_cast<int>(i - run_start));
             }
-            int64_t run_start = i;
-            uint8_t* buffer = row_buffer.data();
-            for (; i < width && cols[static_cast<size_t>(i)] >= 0; ++i, buffer += F::kBytes) {
-              std::memcpy(buffer, srow + static_cast<size_t>(cols[static_cast<size_t>(i)]) * F::kBytes, F::kBytes);
-              if (mrow) mask_buffer[static_cast<size_t>(i)] = mrow[cols[static_cast<size_t>(i)]];
-            }
-            body(F{}, drow + static_cast<size_t>(run_start) * F::kBytes, static_cast<const uint8_t*>(row_buffer.data()),
-                 mrow ? static_cast<const uint8_t*>(mask_buffer.data() + run_start) : nullptr,
-                 static_cast<int>(i - run_start));
           }
         }
       }
-    }
+    });
   });
 }
 

@@ -124,46 +124,34 @@ void WalkTexture(TCustomDIBX& dest, const TRect& rect, TCustomDIBX& texture, TCu
       (mask->BitCount() != 8 || mask->Width() < texture.Width() || mask->Height() < texture.Height())) {
     return;
   }
-  std::unique_ptr<TCustomDIBX> texture_copy, mask_copy;
-  TCustomDIBX* tex = &texture;
-  TCustomDIBX* msk = mask;
-  {
-    TView dv(dest), tv(texture);
-    if (&texture == &dest || Overlaps(dv, tv)) texture_copy = SnapshotSurface(texture), tex = texture_copy.get();
-    if (mask) {
-      TView mv(*mask);
-      if (mask == &dest || Overlaps(dv, mv)) mask_copy = SnapshotSurface(*mask), msk = mask_copy.get();
-    }
-  }
-  TView dv(dest), tv(*tex);
-  std::optional<TView> mv;
-  if (msk) mv.emplace(*msk);
-  if (!dv.Valid() || !tv.Valid() || (mv && !mv->Valid())) return;
-  TRect visible = IntersectRect(IntersectRect(rect, dest.GetClipRect()), dv.Bounds());
-  if (visible.IsEmpty()) return;
-  int64_t cut_x = static_cast<int64_t>(visible.left) - rect.left, cut_y = static_cast<int64_t>(visible.top) - rect.top;
-  int n = static_cast<int>(visible.Width());
-  std::vector<int32_t> columns(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) columns[static_cast<size_t>(i)] = static_cast<int32_t>(index_x(i, cut_x));
-  std::vector<uint8_t> buffer(static_cast<size_t>(n) * 4), mask_buffer(mv ? static_cast<size_t>(n) : 0);
-  DispatchFormat(bits, [&](auto format) {
-    using F = decltype(format);
-    for (int64_t j = 0; j < visible.Height(); ++j) {
-      int64_t ty = index_y(j, cut_y);
-      const uint8_t* trow = tv.Row(ty);
-      for (int i = 0; i < n; ++i) {
-        std::memcpy(buffer.data() + static_cast<size_t>(i) * F::kBytes,
-                    trow + static_cast<size_t>(columns[static_cast<size_t>(i)]) * F::kBytes, F::kBytes);
+  WithSourceViews(dest, texture, mask, texture.GetBounds(), [&](TView& dv, TView& tv, TView* mv, const TRect&) {
+    TRect visible = IntersectRect(IntersectRect(rect, dest.GetClipRect()), dv.Bounds());
+    if (visible.IsEmpty()) return;
+    int64_t cut_x = static_cast<int64_t>(visible.left) - rect.left,
+            cut_y = static_cast<int64_t>(visible.top) - rect.top;
+    int n = static_cast<int>(visible.Width());
+    std::vector<int32_t> columns(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) columns[static_cast<size_t>(i)] = static_cast<int32_t>(index_x(i, cut_x));
+    std::vector<uint8_t> buffer(static_cast<size_t>(n) * 4), mask_buffer(mv ? static_cast<size_t>(n) : 0);
+    DispatchFormat(bits, [&](auto format) {
+      using F = decltype(format);
+      for (int64_t j = 0; j < visible.Height(); ++j) {
+        int64_t ty = index_y(j, cut_y);
+        const uint8_t* trow = tv.Row(ty);
+        for (int i = 0; i < n; ++i) {
+          std::memcpy(buffer.data() + static_cast<size_t>(i) * F::kBytes,
+                      trow + static_cast<size_t>(columns[static_cast<size_t>(i)]) * F::kBytes, F::kBytes);
+        }
+        const uint8_t* m = nullptr;
+        if (mv) {
+          const uint8_t* mrow = mv->Row(ty);
+          for (int i = 0; i < n; ++i) mask_buffer[static_cast<size_t>(i)] = mrow[columns[static_cast<size_t>(i)]];
+          m = mask_buffer.data();
+        }
+        uint8_t* d = dv.Row(visible.top + j) + static_cast<size_t>(visible.left) * F::kBytes;
+        body(F{}, d, static_cast<const uint8_t*>(buffer.data()), m, n, tv.Key());
       }
-      const uint8_t* m = nullptr;
-      if (mv) {
-        const uint8_t* mrow = mv->Row(ty);
-        for (int i = 0; i < n; ++i) mask_buffer[static_cast<size_t>(i)] = mrow[columns[static_cast<size_t>(i)]];
-        m = mask_buffer.data();
-      }
-      uint8_t* d = dv.Row(visible.top + j) + static_cast<size_t>(visible.left) * F::kBytes;
-      body(F{}, d, static_cast<const uint8_t*>(buffer.data()), m, n, tv.Key());
-    }
+    });
   });
 }
 

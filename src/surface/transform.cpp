@@ -123,25 +123,7 @@ void WithTransformViews(TCustomDIBX& dest, TCustomDIBX& source, TCustomDIBX* mas
                         Body&& body) {
   if (!IsDrawableBits(dest.BitCount()) || source.BitCount() != dest.BitCount()) return;
   if (mask != nullptr && mask->BitCount() != 8) return;
-  std::unique_ptr<TCustomDIBX> source_copy, mask_copy;
-  TCustomDIBX* src = &source;
-  TCustomDIBX* msk = mask;
-  {
-    TView dv(dest), sv(source);
-    if (&source == &dest || Overlaps(dv, sv)) source_copy = SnapshotSurface(source), src = source_copy.get();
-    if (mask) {
-      TView mv(*mask);
-      if (mask == &dest || Overlaps(dv, mv)) mask_copy = SnapshotSurface(*mask), msk = mask_copy.get();
-    }
-  }
-  TView dv(dest), sv(*src);
-  std::optional<TView> mv;
-  if (msk) mv.emplace(*msk);
-  if (!dv.Valid() || !sv.Valid() || (mv && !mv->Valid())) return;
-  TRect readable = IntersectRect(source_rect, sv.Bounds());
-  if (mv) readable = IntersectRect(readable, mv->Bounds());
-  if (readable.IsEmpty()) return;
-  body(dv, sv, mv ? &*mv : nullptr, readable);
+  WithSourceViews(dest, source, mask, source_rect, body);
 }
 
 void DrawTransformedImpl(TCustomDIBX& dest, int32_t x, int32_t y, long double scale_x, long double scale_y,

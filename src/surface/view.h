@@ -3,6 +3,7 @@
 // Internal to the surfaces.
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "surface/custom_dibx.h"
 #include "surface/kernels.h"
@@ -73,5 +74,33 @@ bool PlanBlit(const TRect& clip, int32_t x, int32_t y, const TRect& source_rect,
 // A private copy of a source that shares memory with the destination, so
 // that reads never see pixels the same operation already wrote.
 std::unique_ptr<TCustomDIBX> SnapshotSurface(TCustomDIBX& surface);
+
+// Locks the destination, a source and an optional mask, reading from private
+// copies of those that share the destination's memory, and calls
+// body(dest view, source view, mask view or null, the readable part of
+// source_rect). Nothing happens when a surface cannot be locked or nothing of
+// source_rect is readable.
+template <class Body>
+void WithSourceViews(TCustomDIBX& dest, TCustomDIBX& source, TCustomDIBX* mask, const TRect& source_rect, Body&& body) {
+  std::unique_ptr<TCustomDIBX> source_copy, mask_copy;
+  TCustomDIBX* src = &source;
+  TCustomDIBX* msk = mask;
+  {
+    TView dv(dest), sv(source);
+    if (&source == &dest || Overlaps(dv, sv)) source_copy = SnapshotSurface(source), src = source_copy.get();
+    if (mask) {
+      TView mv(*mask);
+      if (mask == &dest || Overlaps(dv, mv)) mask_copy = SnapshotSurface(*mask), msk = mask_copy.get();
+    }
+  }
+  TView dv(dest), sv(*src);
+  std::optional<TView> mv;
+  if (msk) mv.emplace(*msk);
+  if (!dv.Valid() || !sv.Valid() || (mv && !mv->Valid())) return;
+  TRect readable = IntersectRect(source_rect, sv.Bounds());
+  if (mv) readable = IntersectRect(readable, mv->Bounds());
+  if (readable.IsEmpty()) return;
+  body(dv, sv, mv ? &*mv : nullptr, readable);
+}
 
 }  // namespace orvo::pixel
