@@ -211,7 +211,7 @@ TPixelFontSection* TPixelFontManager::AddFontFile(const std::string& path, std::
   auto section = std::make_unique<TPixelFontSection>();
   section->file_name_ = path;
   section->file_ = std::fopen(path.c_str(), "rb");
-  if (!section->file_) throw DamagedFontError(name);
+  if (!section->file_) throw EReadError(name + ErrorFromUtf8(":ファイルがありません").Message());
   if (::fseeko(section->file_, 0, SEEK_END) != 0) throw DamagedFontError(name);
   int64_t file_size = ::ftello(section->file_);
   std::string head(kPixelFontHeaderSize, '\0');
