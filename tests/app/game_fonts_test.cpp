@@ -74,9 +74,9 @@ TEST(GameFonts, ADamagedPixelFontEndsTheStartWithItsGameName) {
   MakeFont("", good);
   std::string bytes = test::ReadFile(good);
   test::WriteFile(game + "/Broken.OFT", bytes.substr(0, bytes.size() - 1));
-  EXPECT_EQ(test::RunCommand(FontEnvironment() + Player() + " " + game + " --headless --fixed-step 15 --frames 3",
-                             &output),
-            1);
+  EXPECT_EQ(
+      test::RunCommand(FontEnvironment() + Player() + " " + game + " --headless --fixed-step 15 --frames 3", &output),
+      1);
   EXPECT_NE(output.find("Broken.OFT\r\nフォントファイルが破壊されています"), std::string::npos) << output;
 }
 

@@ -52,9 +52,9 @@ TEST(SystemFaces, DefaultFacesMapToTheIpaFonts) {
     bool fixed;
   };
   const TCase cases[] = {
-      {"ＭＳ ゴシック", "ＭＳ ゴシック", "ipag.ttf", true},  {"ＭＳ Ｐゴシック", "ＭＳ Ｐゴシック", "ipagp.ttf", false},
-      {"ＭＳ 明朝", "ＭＳ 明朝", "ipam.ttf", true},          {"ＭＳ Ｐ明朝", "ＭＳ Ｐ明朝", "ipamp.ttf", false},
-      {"ipagothic", "IPAGothic", "ipag.ttf", true},          {"IPAゴシック", "IPAGothic", "ipag.ttf", true},
+      {"ＭＳ ゴシック", "ＭＳ ゴシック", "ipag.ttf", true}, {"ＭＳ Ｐゴシック", "ＭＳ Ｐゴシック", "ipagp.ttf", false},
+      {"ＭＳ 明朝", "ＭＳ 明朝", "ipam.ttf", true},         {"ＭＳ Ｐ明朝", "ＭＳ Ｐ明朝", "ipamp.ttf", false},
+      {"ipagothic", "IPAGothic", "ipag.ttf", true},         {"IPAゴシック", "IPAGothic", "ipag.ttf", true},
       {"IPAPMINCHO", "IPAPMincho", "ipamp.ttf", false},
   };
   for (const TCase& c : cases) {
@@ -103,7 +103,8 @@ TEST(SystemFaces, LevelsBitsAndSyntheticStyles) {
   TFontConfig config("ipa.conf");
   auto fonts = CreateSystemFonts();
   const auto& faces = fonts->Faces();
-  auto gothic = std::find_if(faces.begin(), faces.end(), [](const TSystemFace& f) { return f.names[0] == "IPAGothic"; });
+  auto gothic =
+      std::find_if(faces.begin(), faces.end(), [](const TSystemFace& f) { return f.names[0] == "IPAGothic"; });
   ASSERT_NE(gothic, faces.end());
   TSystemFontRequest request{static_cast<int32_t>(gothic - faces.begin()), 24, 0};
   TSystemGlyph grey, bits, bold, italic;
