@@ -76,6 +76,8 @@ void ForEachCovered(TCustomDIBX& destination, TCustomDIBX* mask, const TDIBX& co
   destination.Unlock();
 }
 
+constexpr int32_t kOutlineTableLimit = 32;
+
 // The blend with the mask of one target: the mask gains q, the colour is
 // blended at q relative to the mask it now holds.
 template <class F>
@@ -107,7 +109,8 @@ void StampOutlineOf(TCustomDIBX& destination, TCustomDIBX& mask, const TDIBX& co
   }
   auto address = [&](int32_t x, int32_t y) { return origin + y * pitch + static_cast<int64_t>(x) * F::kBytes; };
   auto mask_address = [&](int32_t x, int32_t y) { return mask_origin + y * mask_pitch + x; };
-  bool inside = static_cast<int64_t>(span.box.left) - outline >= clip.left &&
+  // Wide outlines take the per-target path: the offset table would grow with the square of the width.
+  bool inside = outline <= kOutlineTableLimit && static_cast<int64_t>(span.box.left) - outline >= clip.left &&
                 static_cast<int64_t>(span.box.top) - outline >= clip.top &&
                 static_cast<int64_t>(span.box.right) + outline <= clip.right &&
                 static_cast<int64_t>(span.box.bottom) + outline <= clip.bottom;
@@ -238,7 +241,8 @@ TRect TFontPixel::DrawGlyph(TCustomDIBX& destination, TCustomDIBX& mask, const T
   if (IsBlank()) return {};
   const int64_t L = cell.left, T = cell.top, W = cell.Width(), H = cell.Height();
   const int64_t gw = coverage_.Width(), gh = coverage_.Height();
-  const int64_t o = std::max<int32_t>(paint.outline, 0), s = std::max<int32_t>(paint.shadow, 0);
+  const int64_t o = std::clamp<int32_t>(paint.outline, 0, kMaxGlyphOutline);
+  const int64_t s = std::max<int32_t>(paint.shadow, 0);
   const int64_t U = underline_size_, P = strike_pos_, Z = strike_size_;
   const bool run_start = (static_cast<uint8_t>(paint.edge) & 1) != 0;
   const bool run_end = (static_cast<uint8_t>(paint.edge) & 2) != 0;

@@ -36,6 +36,10 @@ enum class TGlyphSource : uint8_t { System, PixelFont };
 // instead of blending into what is there.
 enum class TGlyphBox : uint8_t { Blend, Box };
 
+// Outlines wider than this are drawn this wide: each covered pixel stamps
+// (2o + 1)^2 - 1 targets, and a script may ask for any width.
+constexpr int32_t kMaxGlyphOutline = 64;
+
 // How one glyph is drawn: outline width, shadow offset, run position and the
 // native pixels (ColorToPixel of the destination) of text, outline and shadow.
 struct TGlyphPaint {

@@ -327,3 +327,19 @@ TEST(DrawGlyph, FifteenAndSixteenBitLayersAndBlankGlyphs) {
 
 }  // namespace
 }  // namespace orvo
+
+namespace orvo {
+namespace {
+
+TEST(DrawGlyph, ScriptSizedOutlinesAreCappedAndStayFinite) {
+  auto glyph = TFontPixelAccess::Make(2, 2, {255, 255, 255, 255}, 8, 0, 0, 0);
+  auto destination = test::FilledSurface(32, 40, 40, 0);
+  auto mask = test::FilledSurface(8, 40, 40, 0);
+  TRect answer = glyph->DrawGlyph(*destination, *mask, {-64, -64, -62, -56}, Paint(1 << 30, 0));
+  EXPECT_EQ(answer.Width(), 2 * kMaxGlyphOutline + 2);
+  // The whole surface lies within the outline of the glyph at its corner.
+  EXPECT_EQ(destination->GetPixel(39, 39), kOutline);
+}
+
+}  // namespace
+}  // namespace orvo
