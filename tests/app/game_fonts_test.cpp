@@ -1,7 +1,12 @@
 // A game's pixel fonts: offered at every mount from the folder or game.dat,
 // listed by "@Fonts" after the installed faces, and a damaged one ends the start.
+#include "app/game_fonts.h"
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "base/files.h"
 #include "support/test_support.h"
 
 namespace orvo {
@@ -78,6 +83,39 @@ TEST(GameFonts, ADamagedPixelFontEndsTheStartWithItsGameName) {
       test::RunCommand(FontEnvironment() + Player() + " " + game + " --headless --fixed-step 15 --frames 3", &output),
       1);
   EXPECT_NE(output.find("Broken.OFT\r\nフォントファイルが破壊されています"), std::string::npos) << output;
+}
+
+TEST(GameFonts, AcceptedCopiesStayUntilTheEndAndRefusedOnesGoAtOnce) {
+  std::string folder = test::MakeTempDir("offered");
+  std::filesystem::create_directories(folder + "/sub");
+  auto font = [](const std::string& face) {
+    TPixelFontHeader header;
+    header.face = face;
+    header.size = 16;
+    return EncodePixelFont(header, {});
+  };
+  test::WriteFile(folder + "/a.oft", font("A"));
+  test::WriteFile(folder + "/sub/again.OFT", font("A"));  // same face, size and weight: refused
+  test::WriteFile(folder + "/c.oft", font("C"));
+  test::WriteFile(folder + "/not-a-font.txt", font("D"));
+  auto copies = [] {
+    size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(PrivateTempFolder())) {
+      if (entry.is_regular_file() && entry.path().filename().string().rfind("font", 0) == 0) ++count;
+    }
+    return count;
+  };
+  size_t before = copies();
+  {
+    TGameFonts fonts(nullptr, TDefaultFontsOnly::No);
+    TVrFileManager files;
+    fonts.Attach(files);
+    files.SetFolder(folder);
+    EXPECT_EQ(fonts.KeptCopies().size(), 2u);
+    EXPECT_EQ(fonts.PixelFonts().SectionCount(), 2u);
+    EXPECT_EQ(copies(), before + 2);
+  }
+  EXPECT_EQ(copies(), before);
 }
 
 }  // namespace
