@@ -1,5 +1,7 @@
 // orvokit font: pixel-font files, the installed faces and glyph drawing, as
 // the player sees them. Arguments and output are UTF-8; codes are CP932.
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
