@@ -98,6 +98,7 @@ class TFontPixel {
   uint8_t style_ = 0;
   int32_t mode_ = kGlyphModeSmooth;
   TGlyphSource source_ = TGlyphSource::System;
+  bool unmade_ = false;  // the system could not produce it (blank)
   int32_t left_ = 0;
   int32_t top_ = 0;
   int32_t underline_size_ = 0;

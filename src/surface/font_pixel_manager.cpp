@@ -230,7 +230,10 @@ std::shared_ptr<TFontPixel> TFontPixelManager::MakeGlyph(uint16_t code, std::str
   const TInstalledFont& font = SystemFontFor(face);
   TSystemGlyph rendered;
   TSystemFontMetrics metrics;
-  if (!Render(font, code, size, style, rendered, metrics)) return glyph;
+  if (!Render(font, code, size, style, rendered, metrics)) {
+    glyph->unmade_ = true;
+    return glyph;
+  }
   glyph->mode_ = mode_;
   int32_t w = rendered.width, h = rendered.height;
   glyph->abc_a_ = rendered.origin_x;
@@ -281,7 +284,7 @@ TGlyphMetrics TFontPixelManager::GlyphMetrics(uint16_t code, std::string_view fa
   const TInstalledFont& font = SystemFontFor(face);
   // A glyph made in the current mode carries the same numbers.
   TRecency::iterator cached = FindCached(code, face, style, size, mode_);
-  if (cached != recency_.end() && FindFont(face)) {
+  if (cached != recency_.end() && FindFont(face) && !(*cached)->unmade_) {
     const TFontPixel& glyph = **cached;
     if (glyph.IsBlank()) {
       answer.width = glyph.right_pad_;

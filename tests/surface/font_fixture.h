@@ -92,7 +92,7 @@ class TTableFonts : public ISystemFonts {
   bool RenderGlyph(const TSystemFontRequest& request, char32_t code, TGlyphDepth depth, TSystemGlyph& glyph) override {
     ++renders;
     last_face = request.face;
-    if (depth == TGlyphDepth::Levels65 && !smooth) return false;
+    if (fail || (depth == TGlyphDepth::Levels65 && !smooth)) return false;
     auto found = glyphs.find(code);
     if (found == glyphs.end()) {
       glyph = {};
@@ -108,6 +108,7 @@ class TTableFonts : public ISystemFonts {
 
   std::map<char32_t, TSystemGlyph> glyphs;
   bool smooth = true;
+  bool fail = false;  // no glyph at all
   int renders = 0;
   int32_t last_face = -1;
 

@@ -137,6 +137,11 @@ TEST(GlyphManager, ModesAreCachedApartAndFailedSmoothingFallsBackToOneBit) {
   EXPECT_EQ(manager.GlyphMode(), kGlyphModeMono);
   EXPECT_EQ(fallen->Mode(), kGlyphModeMono);
   EXPECT_EQ(fallen->Coverage().GetPixel(0, 0), 0u);
+
+  // A glyph that cannot be made at all is blank, and measures 16 wide even once cached.
+  fonts->fail = true;
+  EXPECT_TRUE(manager.GetGlyph(0x42, gothic, 0, 24)->IsBlank());
+  EXPECT_EQ(manager.GlyphMetrics(0x42, gothic, 24, 0).width, 16);
 }
 
 TEST(GlyphManager, TheCacheKeepsTheRecentAndHoldersKeepTheirGlyphs) {
