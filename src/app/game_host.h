@@ -11,6 +11,7 @@
 #include "script/script_services.h"
 #include "stage/stage_host.h"
 #include "stage/stage_system_host.h"
+#include "surface/font_pixel_manager.h"
 
 namespace orvo {
 
@@ -21,9 +22,13 @@ class TShellSystemHost : public TStageSystemHost {
   // The frame loop's clock stands for the system timer, so that fixed-step runs repeat.
   int32_t SystemMilliseconds() const override { return static_cast<int32_t>(clock_.NowMs()); }
   TLocalTime LocalNow() const override;
+  // "@Fonts" and "@FixedFonts" list the glyph manager's faces once it is set.
+  void SetFonts(TFontPixelManager* glyphs) { glyphs_ = glyphs; }
+  std::vector<std::string> ListFonts(bool fixed_only) const override;
 
  private:
   IClock& clock_;
+  TFontPixelManager* glyphs_ = nullptr;
 };
 
 class TShellScriptHost : public IScriptHost {

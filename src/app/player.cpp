@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "app/form_view.h"
+#include "app/game_fonts.h"
 #include "app/game_host.h"
 #include "app/game_ini.h"
 #include "app/options.h"
@@ -101,8 +102,8 @@ int RunPlayer(int argc, char** argv) {
   bool windowed = !options.headless && WindowSystemAvailable();
   std::unique_ptr<IDisplay> display = windowed ? CreateWindowDisplay() : CreateHeadlessDisplay();
   std::unique_ptr<IDialogs> dialogs = windowed ? CreateWindowDialogs() : CreateHeadlessDialogs();
-  std::unique_ptr<IDesktop> desktop = windowed ? CreateSystemDesktop(*dialogs)
-                                               : CreateHeadlessDesktop(*dialogs, PrivateTempFolder() + "/desktop");
+  std::unique_ptr<IDesktop> desktop =
+      windowed ? CreateSystemDesktop(*dialogs) : CreateHeadlessDesktop(*dialogs, PrivateTempFolder() + "/desktop");
   std::unique_ptr<IClock> clock =
       options.fixed_step > 0 ? CreateFixedStepClock(static_cast<uint32_t>(options.fixed_step)) : CreateSteadyClock();
 
@@ -111,6 +112,8 @@ int RunPlayer(int argc, char** argv) {
   TFileManagerOptions file_options;
   file_options.disc_roots = options.disc_roots;
   TVrFileManager file_manager(file_options);
+  TGameFonts fonts(CreateSystemFonts(), ini.font_default_only ? TDefaultFontsOnly::Yes : TDefaultFontsOnly::No);
+  fonts.Attach(file_manager);
   std::unique_ptr<IMediaLibrary> media = CreateSilentMediaLibrary();
   TShellStageHost stage_host(*display);
   TOrvoBaseList stage(state, &stage_host);
@@ -118,6 +121,7 @@ int RunPlayer(int argc, char** argv) {
   TExprEngine engine(system_host, ProcessRandom());
   TProject project(state, file_manager, *dialogs);
   system_host.SetProject(&project);
+  system_host.SetFonts(&fonts.Glyphs());
   TGameFunctionServices function_services(stage, file_manager, *desktop, state);
   function_services.project = &project;
   function_services.forget_picture = [&stage](const std::string& file) { stage.Pictures().PurgePicture(file); };
