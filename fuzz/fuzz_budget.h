@@ -23,7 +23,7 @@ class TWorkBudget {
 
   // Aborts when the time since Start exceeds what `units` allow.
   void Check(int64_t units, const char* what) const {
-    double spent_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started_).count();
+    double spent_ms = ThreadMilliseconds() - started_ms_;
     double allowed_ms = base_ms_ + per_unit_us_ * static_cast<double>(units) / 1000.0;
     if (spent_ms > allowed_ms) {
       std::fprintf(stderr, "%s took %.1f ms, over its budget of %.1f ms for %lld units\n", what, spent_ms, allowed_ms,
