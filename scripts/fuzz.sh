@@ -28,12 +28,14 @@ for target in "${targets[@]}"; do
   fi
   corpus="$root/fuzz/corpus/$target"
   artifacts="$(mktemp -d)"
-  mkdir -p "$corpus"
+  mkdir -p "$corpus" "$artifacts/work"
   log="$artifacts/log"
   set +e
   "$program" -max_total_time=$((minutes * 60)) -timeout=5 -max_len=65536 -print_final_stats=1 \
-    -artifact_prefix="$artifacts/" "$corpus" >"$log" 2>&1
+    -artifact_prefix="$artifacts/" "$artifacts/work" "$corpus" >"$log" 2>&1
   status=$?
+  # Only inputs that reach new code join the checked-in seeds.
+  "$program" -merge=1 -timeout=5 -max_len=65536 "$corpus" "$artifacts/work" >>"$artifacts/merge.log" 2>&1
   set -e
   runs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')"
   subsystem="${target%%_*}"

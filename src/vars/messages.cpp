@@ -38,12 +38,23 @@ const std::string& Format(TVarsMessage id) {
 
 }  // namespace
 
+// A message quotes at most this many bytes of what it names: a script can
+// name a string of megabytes, and every message is converted for display.
+constexpr size_t kMaxQuoted = 1024;
+
 std::string VarsMessage(TVarsMessage id, std::string_view argument) {
   const std::string& format = Format(id);
   size_t at = format.find("%s");
   if (at == std::string::npos) return format;
   std::string text = format.substr(0, at);
-  text += argument;
+  if (argument.size() > kMaxQuoted) {
+    size_t end = 0;
+    while (end < argument.size() && end + CharLength(argument, end) <= kMaxQuoted) end += CharLength(argument, end);
+    text.append(argument.substr(0, end));
+    text += "...";
+  } else {
+    text += argument;
+  }
   text.append(format, at + 2, std::string::npos);
   return text;
 }

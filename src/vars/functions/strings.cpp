@@ -171,9 +171,13 @@ void StringOfChar(TFunctionCall& call) {
     return;
   }
   if (unit.size() * static_cast<uint64_t>(count) > kMaxScriptString) RaiseVars(TVarsMessage::OutOfMemory);
+  // Doubling keeps a long repeat of a short unit at a few copies of the result.
+  const size_t total = unit.size() * static_cast<size_t>(count);
   std::string text;
-  text.reserve(unit.size() * static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i) text += unit;
+  text.reserve(total);
+  text = unit;
+  while (text.size() * 2 <= total) text.append(text.data(), text.size());
+  text.append(text.data(), total - text.size());
   call.Result().SetAsStr(text);
 }
 
