@@ -58,16 +58,11 @@ std::string Quote(const std::string& text, bool always) {
   if (plain || (!always && text.empty())) return text;
   std::string out = "\"";
   for (char c : text) {
-    if (c == '"' || c == '\\')
-      out += '\\', out += c;
-    else if (c == '\n')
-      out += "\\n";
-    else if (c == '\r')
-      out += "\\r";
-    else if (c == '\t')
-      out += "\\t";
-    else
-      out += c;
+    if (c == '"' || c == '\\') out += '\\', out += c;
+    else if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\t') out += "\\t";
+    else out += c;
   }
   return out + "\"";
 }
@@ -163,42 +158,24 @@ TProjectSettings ParseSettingsText(const std::string& text) {
       continue;
     }
     std::string text_value = ToCp932(Unquote(value, line), line);
-    if (key == "title")
-      s.title = text_value;
-    else if (key == "width")
-      s.width = ParseInt(value, line);
-    else if (key == "height")
-      s.height = ParseInt(value, line);
-    else if (key == "display_a")
-      s.display_a = ParseInt(value, line);
-    else if (key == "display_b")
-      s.display_b = ParseInt(value, line);
-    else if (key == "start_page")
-      s.start_page = text_value;
-    else if (key == "exit_page")
-      s.exit_page = text_value;
-    else if (key == "registry_key")
-      s.registry_key = text_value;
-    else if (key == "image_option")
-      s.image_option = ParseInt(value, line);
-    else if (key == "save_to_disk")
-      s.save_to_disk = ParseBool(value, line);
-    else if (key == "idle_sleep")
-      s.idle_sleep = ParseBool(value, line);
-    else if (key == "media_extensions")
-      s.media_extensions = text_value;
-    else if (key == "pause_when_inactive")
-      s.pause_when_inactive = ParseBool(value, line);
-    else if (key == "reserved_flag")
-      s.reserved_flag = static_cast<uint8_t>(ParseInt(value, line));
-    else if (key == "show_toolbar")
-      s.show_toolbar = ParseBool(value, line);
-    else if (key == "disc_prompt")
-      s.disc_prompt = text_value;
-    else if (key == "exit_message")
-      s.exit_message = text_value;
-    else
-      throw EOrvoError("line " + std::to_string(line) + ": unknown key " + key);
+    if (key == "title") s.title = text_value;
+    else if (key == "width") s.width = ParseInt(value, line);
+    else if (key == "height") s.height = ParseInt(value, line);
+    else if (key == "display_a") s.display_a = ParseInt(value, line);
+    else if (key == "display_b") s.display_b = ParseInt(value, line);
+    else if (key == "start_page") s.start_page = text_value;
+    else if (key == "exit_page") s.exit_page = text_value;
+    else if (key == "registry_key") s.registry_key = text_value;
+    else if (key == "image_option") s.image_option = ParseInt(value, line);
+    else if (key == "save_to_disk") s.save_to_disk = ParseBool(value, line);
+    else if (key == "idle_sleep") s.idle_sleep = ParseBool(value, line);
+    else if (key == "media_extensions") s.media_extensions = text_value;
+    else if (key == "pause_when_inactive") s.pause_when_inactive = ParseBool(value, line);
+    else if (key == "reserved_flag") s.reserved_flag = static_cast<uint8_t>(ParseInt(value, line));
+    else if (key == "show_toolbar") s.show_toolbar = ParseBool(value, line);
+    else if (key == "disc_prompt") s.disc_prompt = text_value;
+    else if (key == "exit_message") s.exit_message = text_value;
+    else throw EOrvoError("line " + std::to_string(line) + ": unknown key " + key);
   }
   return s;
 }
@@ -227,18 +204,10 @@ std::string FormatSettingsText(const TProjectSettings& s) {
   for (const auto& v : s.default_variables) {
     out << Cp932ToUtf8(v.name) << " = ";
     switch (v.type) {
-      case 1:
-        out << "int " << v.int_value;
-        break;
-      case 2:
-        out << "float " << FormatReal(v.real_value);
-        break;
-      case 3:
-        out << "bool " << flag(v.bool_value);
-        break;
-      default:
-        out << "str " << Quote(Cp932ToUtf8(v.string_value), true);
-        break;
+      case 1: out << "int " << v.int_value; break;
+      case 2: out << "float " << FormatReal(v.real_value); break;
+      case 3: out << "bool " << flag(v.bool_value); break;
+      default: out << "str " << Quote(Cp932ToUtf8(v.string_value), true); break;
     }
     out << "\n";
   }
@@ -251,16 +220,11 @@ int RunProject(const std::vector<std::string>& args) {
   std::string input, output;
   bool show = false;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--show")
-      show = true;
-    else if (args[i] == "-o" && i + 1 < args.size())
-      output = args[++i];
-    else if (!args[i].empty() && args[i][0] == '-')
-      return UsageError("project", "unknown option " + args[i]);
-    else if (input.empty())
-      input = args[i];
-    else
-      return UsageError("project", "one input file only");
+    if (args[i] == "--show") show = true;
+    else if (args[i] == "-o" && i + 1 < args.size()) output = args[++i];
+    else if (!args[i].empty() && args[i][0] == '-') return UsageError("project", "unknown option " + args[i]);
+    else if (input.empty()) input = args[i];
+    else return UsageError("project", "one input file only");
   }
   if (input.empty() || (!show && output.empty())) return UsageError("project");
   std::string bytes;
@@ -268,10 +232,8 @@ int RunProject(const std::vector<std::string>& args) {
   if (show) {
     TMemoryStream stream(bytes);
     std::string text = FormatSettingsText(ReadProjectSettings(stream));
-    if (output.empty())
-      std::fwrite(text.data(), 1, text.size(), stdout);
-    else
-      WriteFileAtomically(output, text);
+    if (output.empty()) std::fwrite(text.data(), 1, text.size(), stdout);
+    else WriteFileAtomically(output, text);
     return 0;
   }
   TMemoryStream stream;
@@ -281,9 +243,9 @@ int RunProject(const std::vector<std::string>& args) {
   return 0;
 }
 
-const bool registered =
-    RegisterCommand({"project", "SETTINGS.ini -o orvo.opb | --show orvo.opb [-o SETTINGS.ini]",
-                     "write the project settings file from a settings text, or print one back", RunProject});
+const bool registered = RegisterCommand(
+    {"project", "SETTINGS.ini -o orvo.opb | --show orvo.opb [-o SETTINGS.ini]",
+     "write the project settings file from a settings text, or print one back", RunProject});
 
 }  // namespace
 }  // namespace orvo::kit
