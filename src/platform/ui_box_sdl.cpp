@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/ui_box.h"
 
@@ -61,6 +62,9 @@ class TBoxWindow {
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
+    // Without a window manager the focus would go nowhere and the game would
+    // stay inactive.
+    if (window_ && g_owner) SDL_SetWindowInputFocus(g_owner);
     if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
 
@@ -83,6 +87,7 @@ class TBoxWindow {
       open = Handle(event, result.button);
     }
     result.input = state_.input;
+    for (SDL_Event& later : deferred_) SDL_PushEvent(&later);
     return result;
   }
 
@@ -169,12 +174,25 @@ class TBoxWindow {
         chosen = request_.escape_button;
         return false;
       case SDL_WINDOWEVENT:
-        if (event.window.windowID != id) return true;
+        if (event.window.windowID != id) {
+          // The game window repaints what the box covered once the box is gone.
+          if (event.window.event == SDL_WINDOWEVENT_EXPOSED && deferred_.size() < 64) deferred_.push_back(event);
+          return true;
+        }
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
           chosen = request_.escape_button;
           return false;
         }
         dirty_ = true;
+        return true;
+      case SDL_KEYUP:
+      case SDL_MOUSEBUTTONUP:
+        // A key or button let go over the box must not stay held for the game.
+        if (event.type == SDL_KEYUP || event.button.windowID != id) {
+          if (deferred_.size() < 64) deferred_.push_back(event);
+          if (event.type == SDL_KEYUP) return true;
+        }
+        if (event.type == SDL_MOUSEBUTTONUP) return MouseUp(event, chosen);
         return true;
       case SDL_KEYDOWN: {
         if (event.key.windowID != id && event.key.windowID != 0) return true;
@@ -202,21 +220,23 @@ class TBoxWindow {
           dirty_ = true;
         }
         return true;
-      case SDL_MOUSEBUTTONUP: {
-        if (event.button.windowID != id || event.button.button != SDL_BUTTON_LEFT) return true;
-        const int released = ButtonAt(event.button.x, event.button.y);
-        const bool clicked = released >= 0 && released == pressed_;
-        pressed_ = -1;
-        if (!clicked) return true;
-        chosen = static_cast<size_t>(released);
-        return false;
-      }
       default:
         return true;
     }
   }
 
+  bool MouseUp(const SDL_Event& event, size_t& chosen) {
+    if (event.button.windowID != SDL_GetWindowID(window_) || event.button.button != SDL_BUTTON_LEFT) return true;
+    const int released = ButtonAt(event.button.x, event.button.y);
+    const bool clicked = released >= 0 && released == pressed_;
+    pressed_ = -1;
+    if (!clicked) return true;
+    chosen = static_cast<size_t>(released);
+    return false;
+  }
+
   const TUiBoxRequest& request_;
+  std::vector<SDL_Event> deferred_;
   TUiBoxState state_;
   TUiBoxLayout layout_;
   TUiFont font_;
