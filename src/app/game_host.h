@@ -38,6 +38,7 @@ class TShellScriptHost : public IScriptHost {
     if (close_) close_();
   }
   void Warn(const std::string& text) override;
+  void ReportError(const std::string& text) override;
 
  private:
   IDialogs& dialogs_;

@@ -1,7 +1,10 @@
 #include "app/player.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -17,6 +20,7 @@
 #include "base/files.h"
 #include "base/random.h"
 #include "base/trace.h"
+#include "data/big_file_stream.h"
 #include "data/mount.h"
 #include "platform/config_window.h"
 #include "platform/desktop.h"
@@ -64,6 +68,25 @@ void ShowError(IDialogs& dialogs, const char* caption, const EOrvoError& error) 
   dialogs.MessageBox(caption, error.what(), TBoxButtons::Ok, TBoxIcon::Error);
 }
 
+// What keeps the game named on the command line from being read at all, or
+// "" when it can be. Without this, a mistyped folder only reports that the
+// project is missing, which sends the user looking inside the wrong folder.
+std::string GameFolderProblem(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == EACCES) return "ゲームのフォルダを読み込めません: " + path;
+    return "ゲームのフォルダがありません: " + path;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    DIR* folder = ::opendir(path.c_str());
+    if (!folder) return "ゲームのフォルダを読み込めません: " + path;
+    ::closedir(folder);
+    return {};
+  }
+  if (HasArchiveTrailer(path)) return {};
+  return "ゲームのフォルダではありません: " + path;
+}
+
 }  // namespace
 
 int RunPlayer(int argc, char** argv) {
@@ -86,6 +109,15 @@ int RunPlayer(int argc, char** argv) {
   if (options.config) return RunConfig(options, program_folder);
 
   std::string game_folder = options.game_args.empty() ? program_folder : options.game_args[0];
+  if (!options.game_args.empty()) {
+    std::string problem = GameFolderProblem(game_folder);
+    if (!problem.empty()) {
+      bool windowed = !options.headless && WindowSystemAvailable();
+      std::unique_ptr<IDialogs> dialogs = windowed ? CreateWindowDialogs() : CreateHeadlessDialogs();
+      dialogs->MessageBox("エラー", problem, TBoxButtons::Ok, TBoxIcon::Error);
+      return 1;
+    }
+  }
   TSingleInstanceLock instance;
   if (!instance.Acquire(game_folder)) return 0;  // another player runs this game: leave silently
 

@@ -101,6 +101,10 @@ size_t PackFolder(const std::string& folder, const std::string& archive, const T
   TVrFileCollection collection;
   collection.SetBaseFolder(folder);
   for (std::string& name : names) collection.Add(std::move(name));
+  for (const TArchiveExtra& extra : options.extras) {
+    if (collection.Find(extra.name)) continue;
+    collection.AddMemory(extra.name).content->WriteBuffer(extra.content.data(), extra.content.size());
+  }
   TArchiveWriteOptions write_options;
   write_options.version = options.version;
   write_options.force_scramble = options.scramble;
@@ -171,6 +175,30 @@ std::vector<TEntryReport> ListArchive(const std::string& archive, TVerify verify
     reports.push_back(std::move(report));
   }
   return reports;
+}
+
+std::optional<std::string> ReadArchiveEntry(const std::string& archive, std::string_view name) {
+  TVrFileCollection collection;
+  collection.Open(archive);
+  if (!collection.HasArchiveStream()) throw EReadError("No such archive: " + archive);
+  if (!collection.Find(name)) return std::nullopt;
+  std::vector<uint8_t> bytes = collection.ExtractBytes(name);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+void CopyArchiveWithExtra(const std::string& archive, const std::string& output, const TArchiveExtra& extra) {
+  TVrFileCollection collection;
+  collection.Open(archive);
+  if (!collection.HasArchiveStream()) throw EReadError("No such archive: " + archive);
+  if (collection.Find(extra.name)) throw EFormatError("The archive holds " + Cp932ToUtf8(extra.name) + " already");
+  collection.AddMemory(extra.name).content->WriteBuffer(extra.content.data(), extra.content.size());
+  try {
+    TKwBigFileStream out(output, TBigFileMode::Create);
+    collection.Write(out);
+  } catch (...) {
+    TKwBigFileStream::DeleteParts(output);
+    throw;
+  }
 }
 
 void BundlePlayer(const std::string& player, const std::string& archive, const std::string& output) {

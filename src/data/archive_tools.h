@@ -3,18 +3,29 @@
 // list and bundle commands do. Names on disk are UTF-8; names in archives CP932.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/archive.h"
 
 namespace orvo {
 
+// An entry written from memory: CP932 name, plain content.
+struct TArchiveExtra {
+  std::string name;
+  std::string content;
+};
+
 struct TPackOptions {
   int32_t version = kArchiveVersion;
   bool scramble = false;
   // Handed to the archive writer (see TArchiveWriteOptions).
   std::function<bool(const std::string& path)> is_uncompressed_image = nullptr;
+  // Written after the folder's files, each unless the folder holds a file of
+  // its name (the folder's own file wins).
+  std::vector<TArchiveExtra> extras = {};
 };
 
 // Packs every file below folder (sorted, names relative to folder with '\'
@@ -42,6 +53,14 @@ std::vector<TEntryReport> ListArchive(const std::string& archive, TVerify verify
 // Writes player followed by archive and the trailer (archive start, "ov")
 // to output, executable. The archive must be a file of its own (directory at
 // its start); a player that carries an archive already is refused.
+// The plain content of an archive's entry, or nothing when it has none of
+// that name. A damaged archive or entry raises.
+std::optional<std::string> ReadArchiveEntry(const std::string& archive, std::string_view name);
+
+// Writes a new archive file output: every entry of archive (stored as the
+// writer chooses, scrambled entries kept scrambled) and then extra.
+void CopyArchiveWithExtra(const std::string& archive, const std::string& output, const TArchiveExtra& extra);
+
 void BundlePlayer(const std::string& player, const std::string& archive, const std::string& output);
 
 }  // namespace orvo

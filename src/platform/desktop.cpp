@@ -1,6 +1,5 @@
 #include "platform/desktop.h"
 
-#include <SDL.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <spawn.h>
@@ -16,6 +15,7 @@
 
 #include "base/trace.h"
 #include "platform/locale.h"
+#include "platform/ui_box.h"
 
 extern char** environ;
 
@@ -117,6 +117,7 @@ class TSystemDesktop : public IDesktop {
   }
 
   std::optional<std::string> ChooseFile(const TFileDialogRequest& request) override {
+    if (!ProgramOnPath("zenity")) return AskForPath(request);
     std::vector<std::string> arguments{"zenity"};
     for (std::string& argument : ZenityArguments(request)) arguments.push_back(std::move(argument));
     std::optional<std::string> output = RunForOutput(arguments);
@@ -140,23 +141,17 @@ class TSystemDesktop : public IDesktop {
                                    {TOverwriteAnswer::YesToAll, "Yes to All", "すべてはい"}};
     const size_t count = buttons == TOverwriteButtons::YesNo ? 2 : 5;
     const TOverwriteAnswer escape = count == 2 ? TOverwriteAnswer::No : TOverwriteAnswer::Cancel;
-    std::vector<SDL_MessageBoxButtonData> data;
+    TUiBoxRequest request;
+    request.caption = japanese ? "確認" : "Confirm";
+    request.text = text;
+    request.icon = TBoxIcon::Question;
     for (size_t i = 0; i < count; ++i) {
-      Uint32 flags = 0;
-      if (i == 0) flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-      if (kAll[i].answer == escape) flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-      data.push_back({flags, static_cast<int>(i), japanese ? kAll[i].japanese : kAll[i].english});
+      request.buttons.push_back(japanese ? kAll[i].japanese : kAll[i].english);
+      if (kAll[i].answer == escape) request.escape_button = i;
     }
-    Uint32 box_flags = SDL_MESSAGEBOX_INFORMATION;
-#if SDL_VERSION_ATLEAST(2, 0, 12)
-    box_flags |= SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
-#endif
-    SDL_MessageBoxData box{
-        box_flags,   nullptr, japanese ? "確認" : "Confirm", text.c_str(), static_cast<int>(data.size()),
-        data.data(), nullptr};
-    int chosen = -1;
-    if (SDL_ShowMessageBox(&box, &chosen) != 0 || chosen < 0 || static_cast<size_t>(chosen) >= count) return escape;
-    return kAll[chosen].answer;
+    TUiBoxResult result = RunUiBox(request);
+    if (!result.shown || result.button >= count) return escape;
+    return kAll[result.button].answer;
   }
 
   void Inform(const std::string& caption, const std::string& text) override {
@@ -176,6 +171,38 @@ class TSystemDesktop : public IDesktop {
   bool SetWallpaper(const std::string&, int32_t) override { return false; }
 
  private:
+  // Without zenity the path is typed into an input dialog of our own.
+  std::optional<std::string> AskForPath(const TFileDialogRequest& request) {
+    const bool japanese = UserLanguageIsJapanese();
+    static const char* const kCaptions[2][3] = {{"Open", "Save As", "Choose a folder"},
+                                                {"ファイルを開く", "名前を付けて保存", "フォルダの選択"}};
+    const char* caption = kCaptions[japanese ? 1 : 0][static_cast<int>(request.kind)];
+    const char* prompt = request.kind == TFileDialogKind::Folder
+                             ? (japanese ? "フォルダのパスを入力してください" : "Type the path of the folder")
+                             : (japanese ? "ファイルのパスを入力してください" : "Type the path of the file");
+    std::string folder = request.initial_folder.empty() ? DocumentsFolder() : request.initial_folder;
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    std::optional<std::string> answer = dialogs_.InputText(caption, prompt, folder);
+    if (!answer || answer->empty()) return std::nullopt;
+    if ((*answer)[0] != '/') answer->insert(0, folder);
+    return answer;
+  }
+
+  static bool ProgramOnPath(const std::string& program) {
+    std::string path = Environment("PATH");
+    size_t start = 0;
+    while (start <= path.size()) {
+      size_t colon = path.find(':', start);
+      if (colon == std::string::npos) colon = path.size();
+      std::string candidate = colon > start ? path.substr(start, colon - start) : std::string(".");
+      candidate += '/';
+      candidate += program;
+      if (::access(candidate.c_str(), X_OK) == 0) return true;
+      start = colon + 1;
+    }
+    return false;
+  }
+
   static std::string UserFolder(std::string_view key) {
     std::string config = Environment("XDG_CONFIG_HOME");
     if (config.empty() || config[0] != '/') config = HomeFolder() + "/.config";

@@ -1,75 +1,60 @@
 #include "platform/dialogs.h"
 
-#include <SDL.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "platform/locale.h"
+#include "platform/ui_box.h"
 
 namespace orvo {
 
 namespace {
 
-
-std::vector<TBoxAnswer> AnswersOf(TBoxButtons buttons) {
-  switch (buttons) {
-    case TBoxButtons::Ok: return {TBoxAnswer::Ok};
-    case TBoxButtons::OkCancel: return {TBoxAnswer::Ok, TBoxAnswer::Cancel};
-    case TBoxButtons::YesNo: return {TBoxAnswer::Yes, TBoxAnswer::No};
-    case TBoxButtons::YesNoCancel: return {TBoxAnswer::Yes, TBoxAnswer::No, TBoxAnswer::Cancel};
-    case TBoxButtons::RetryCancel: return {TBoxAnswer::Retry, TBoxAnswer::Cancel};
-    case TBoxButtons::AbortRetryIgnore: return {TBoxAnswer::Abort, TBoxAnswer::Retry, TBoxAnswer::Ignore};
-  }
-  return {TBoxAnswer::Ok};
-}
-
-const char* Label(TBoxAnswer answer, bool japanese) {
-  switch (answer) {
-    case TBoxAnswer::Ok: return "OK";
-    case TBoxAnswer::Cancel: return japanese ? "キャンセル" : "Cancel";
-    case TBoxAnswer::Yes: return japanese ? "はい" : "Yes";
-    case TBoxAnswer::No: return japanese ? "いいえ" : "No";
-    case TBoxAnswer::Retry: return japanese ? "再試行" : "Retry";
-    case TBoxAnswer::Abort: return japanese ? "中止" : "Abort";
-    case TBoxAnswer::Ignore: return japanese ? "無視" : "Ignore";
-  }
-  return "OK";
-}
-
-class TSdlDialogs : public IDialogs {
+class TWindowDialogs : public IDialogs {
  public:
   TBoxAnswer MessageBox(const std::string& caption, const std::string& text, TBoxButtons buttons,
                         TBoxIcon icon) override {
-    bool japanese = UserLanguageIsJapanese();
-    std::vector<TBoxAnswer> answers = AnswersOf(buttons);
-    std::vector<SDL_MessageBoxButtonData> data;
+    const bool japanese = UserLanguageIsJapanese();
+    const std::vector<TBoxAnswer> answers = BoxAnswers(buttons);
+    TUiBoxRequest request;
+    request.caption = caption;
+    request.text = text;
+    request.icon = icon;
     for (size_t i = 0; i < answers.size(); ++i) {
-      Uint32 flags = 0;
-      if (i == 0) flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-      if (answers[i] == DefaultAnswer(buttons)) flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-      data.push_back({flags, static_cast<int>(i), Label(answers[i], japanese)});
+      request.buttons.push_back(BoxAnswerLabel(answers[i], japanese));
+      if (answers[i] == DefaultAnswer(buttons)) request.escape_button = i;
     }
-    Uint32 flags = icon == TBoxIcon::Error     ? SDL_MESSAGEBOX_ERROR
-                   : icon == TBoxIcon::Warning ? SDL_MESSAGEBOX_WARNING
-                                               : SDL_MESSAGEBOX_INFORMATION;
-    SDL_MessageBoxData box{flags, nullptr, caption.c_str(), text.c_str(), static_cast<int>(data.size()), data.data(),
-                           nullptr};
-    int chosen = -1;
-    if (SDL_ShowMessageBox(&box, &chosen) != 0 || chosen < 0) {
-      std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    TUiBoxResult result = RunUiBox(request);
+    if (!result.shown) {
+      std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
       return DefaultAnswer(buttons);
     }
-    return answers[static_cast<size_t>(chosen)];
+    return answers[std::min(result.button, answers.size() - 1)];
   }
+
+  std::optional<std::string> InputText(const std::string& caption, const std::string& prompt,
+                                       const std::string& initial) override {
+    const bool japanese = UserLanguageIsJapanese();
+    TUiBoxRequest request;
+    request.caption = caption;
+    request.text = prompt;
+    request.buttons = {"OK", BoxAnswerLabel(TBoxAnswer::Cancel, japanese)};
+    request.escape_button = 1;
+    request.with_input = true;
+    request.input = initial;
+    TUiBoxResult result = RunUiBox(request);
+    if (!result.shown || result.button != 0) return std::nullopt;
+    return result.input;
+  }
+
   void QueueAnswer(const std::string&) override {}
   std::string TakeTextAnswer() override { return {}; }
 };
 
 class THeadlessDialogs : public IDialogs {
  public:
-  TBoxAnswer MessageBox(const std::string& caption, const std::string& text, TBoxButtons buttons,
-                        TBoxIcon) override {
+  TBoxAnswer MessageBox(const std::string& caption, const std::string& text, TBoxButtons buttons, TBoxIcon) override {
     TBoxAnswer answer = DefaultAnswer(buttons);
     if (!answers_.empty()) {
       TBoxAnswer queued;
@@ -78,6 +63,15 @@ class THeadlessDialogs : public IDialogs {
     }
     std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
     if (buttons != TBoxButtons::Ok) std::fprintf(stderr, "  -> %s\n", BoxAnswerName(answer));
+    return answer;
+  }
+  // The next queued answer is the text; a box answer ("cancel" ...) or none cancels.
+  std::optional<std::string> InputText(const std::string& caption, const std::string& prompt,
+                                       const std::string&) override {
+    std::string answer = TakeTextAnswer();
+    std::fprintf(stderr, "[%s] %s\n", caption.c_str(), prompt.c_str());
+    std::fprintf(stderr, "  -> %s\n", answer.empty() ? "cancel" : answer.c_str());
+    if (answer.empty()) return std::nullopt;
     return answer;
   }
   void QueueAnswer(const std::string& answer) override { answers_.push_back(answer); }
@@ -95,19 +89,61 @@ class THeadlessDialogs : public IDialogs {
 
 }  // namespace
 
+std::vector<TBoxAnswer> BoxAnswers(TBoxButtons buttons) {
+  switch (buttons) {
+    case TBoxButtons::Ok:
+      return {TBoxAnswer::Ok};
+    case TBoxButtons::OkCancel:
+      return {TBoxAnswer::Ok, TBoxAnswer::Cancel};
+    case TBoxButtons::YesNo:
+      return {TBoxAnswer::Yes, TBoxAnswer::No};
+    case TBoxButtons::YesNoCancel:
+      return {TBoxAnswer::Yes, TBoxAnswer::No, TBoxAnswer::Cancel};
+    case TBoxButtons::RetryCancel:
+      return {TBoxAnswer::Retry, TBoxAnswer::Cancel};
+    case TBoxButtons::AbortRetryIgnore:
+      return {TBoxAnswer::Abort, TBoxAnswer::Retry, TBoxAnswer::Ignore};
+  }
+  return {TBoxAnswer::Ok};
+}
+
+const char* BoxAnswerLabel(TBoxAnswer answer, bool japanese) {
+  switch (answer) {
+    case TBoxAnswer::Ok:
+      return "OK";
+    case TBoxAnswer::Cancel:
+      return japanese ? "キャンセル" : "Cancel";
+    case TBoxAnswer::Yes:
+      return japanese ? "はい" : "Yes";
+    case TBoxAnswer::No:
+      return japanese ? "いいえ" : "No";
+    case TBoxAnswer::Retry:
+      return japanese ? "再試行" : "Retry";
+    case TBoxAnswer::Abort:
+      return japanese ? "中止" : "Abort";
+    case TBoxAnswer::Ignore:
+      return japanese ? "無視" : "Ignore";
+  }
+  return "OK";
+}
+
 TBoxAnswer DefaultAnswer(TBoxButtons buttons) {
   switch (buttons) {
-    case TBoxButtons::Ok: return TBoxAnswer::Ok;
-    case TBoxButtons::YesNo: return TBoxAnswer::No;
-    case TBoxButtons::AbortRetryIgnore: return TBoxAnswer::Abort;
-    default: return TBoxAnswer::Cancel;
+    case TBoxButtons::Ok:
+      return TBoxAnswer::Ok;
+    case TBoxButtons::YesNo:
+      return TBoxAnswer::No;
+    case TBoxButtons::AbortRetryIgnore:
+      return TBoxAnswer::Abort;
+    default:
+      return TBoxAnswer::Cancel;
   }
 }
 
 bool ParseBoxAnswer(const std::string& text, TBoxAnswer& answer) {
   static const std::pair<const char*, TBoxAnswer> names[] = {
-      {"ok", TBoxAnswer::Ok},       {"cancel", TBoxAnswer::Cancel}, {"yes", TBoxAnswer::Yes},
-      {"no", TBoxAnswer::No},       {"retry", TBoxAnswer::Retry},   {"abort", TBoxAnswer::Abort},
+      {"ok", TBoxAnswer::Ok},        {"cancel", TBoxAnswer::Cancel}, {"yes", TBoxAnswer::Yes},
+      {"no", TBoxAnswer::No},        {"retry", TBoxAnswer::Retry},   {"abort", TBoxAnswer::Abort},
       {"ignore", TBoxAnswer::Ignore}};
   for (const auto& [name, value] : names) {
     if (text == name) {
@@ -120,18 +156,25 @@ bool ParseBoxAnswer(const std::string& text, TBoxAnswer& answer) {
 
 const char* BoxAnswerName(TBoxAnswer answer) {
   switch (answer) {
-    case TBoxAnswer::Ok: return "ok";
-    case TBoxAnswer::Cancel: return "cancel";
-    case TBoxAnswer::Yes: return "yes";
-    case TBoxAnswer::No: return "no";
-    case TBoxAnswer::Retry: return "retry";
-    case TBoxAnswer::Abort: return "abort";
-    case TBoxAnswer::Ignore: return "ignore";
+    case TBoxAnswer::Ok:
+      return "ok";
+    case TBoxAnswer::Cancel:
+      return "cancel";
+    case TBoxAnswer::Yes:
+      return "yes";
+    case TBoxAnswer::No:
+      return "no";
+    case TBoxAnswer::Retry:
+      return "retry";
+    case TBoxAnswer::Abort:
+      return "abort";
+    case TBoxAnswer::Ignore:
+      return "ignore";
   }
   return "ok";
 }
 
-std::unique_ptr<IDialogs> CreateWindowDialogs() { return std::make_unique<TSdlDialogs>(); }
+std::unique_ptr<IDialogs> CreateWindowDialogs() { return std::make_unique<TWindowDialogs>(); }
 std::unique_ptr<IDialogs> CreateHeadlessDialogs() { return std::make_unique<THeadlessDialogs>(); }
 
 }  // namespace orvo

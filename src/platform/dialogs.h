@@ -1,10 +1,13 @@
 #pragma once
-// Message boxes and questions. The real one uses the window system; the
-// headless one writes the box to stderr and takes its answer from the input
-// script, so runs stay repeatable.
+// Message boxes, questions and input dialogs. The real ones are drawn by the
+// player itself (see ui_box.h), modal over the game window; the headless ones
+// write the box to stderr and take their answers from the input script, so
+// runs stay repeatable.
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace orvo {
 
@@ -18,6 +21,10 @@ class IDialogs {
   // Shows a box (caption and text in UTF-8) and waits for the answer.
   virtual TBoxAnswer MessageBox(const std::string& caption, const std::string& text, TBoxButtons buttons,
                                 TBoxIcon icon) = 0;
+  // Asks for a line of text (caption, prompt and first text in UTF-8) and
+  // waits; the text, or nothing when it was cancelled.
+  virtual std::optional<std::string> InputText(const std::string& caption, const std::string& prompt,
+                                               const std::string& initial) = 0;
   // Queues the answer of the next box (headless input scripts); ignored by real dialogs.
   virtual void QueueAnswer(const std::string& answer) = 0;
   // The next queued free-text answer (file dialogs and the like); empty means cancelled.
@@ -32,5 +39,9 @@ TBoxAnswer DefaultAnswer(TBoxButtons buttons);
 // Parses "ok", "cancel", "yes" ... ; false for other texts.
 bool ParseBoxAnswer(const std::string& text, TBoxAnswer& answer);
 const char* BoxAnswerName(TBoxAnswer answer);
+// The buttons of a box, left to right.
+std::vector<TBoxAnswer> BoxAnswers(TBoxButtons buttons);
+// A button's label: Japanese when japanese is set, else English.
+const char* BoxAnswerLabel(TBoxAnswer answer, bool japanese);
 
 }  // namespace orvo

@@ -7,6 +7,7 @@
 
 #include "platform/display.h"
 #include "platform/sdl_keys.h"
+#include "platform/ui_box.h"
 #include "platform/ui_text.h"
 
 namespace orvo {
@@ -24,6 +25,7 @@ enum class TToolbarButton { None, Exit, Screen };
 class TSdlDisplay : public IDisplay {
  public:
   ~TSdlDisplay() override {
+    SetUiBoxOwner(nullptr);
     if (stage_) SDL_DestroyTexture(stage_);
     if (toolbar_) SDL_DestroyTexture(toolbar_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
@@ -43,6 +45,7 @@ class TSdlDisplay : public IDisplay {
                                std::max(options.stage_width, 1), std::max(client_height, 1),
                                SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!window_) return false;
+    SetUiBoxOwner(window_);
     // The stage is small and changes in rectangles: the software renderer
     // presents it fast and starts in a few milliseconds, where a GL context
     // (above all a software one, without a GPU) takes a tenth of a second.
@@ -61,7 +64,8 @@ class TSdlDisplay : public IDisplay {
     void* pixels;
     int pitch;
     if (SDL_LockTexture(stage_, nullptr, &pixels, &pitch) == 0) {
-      std::fill_n(static_cast<uint8_t*>(pixels), static_cast<size_t>(pitch) * static_cast<size_t>(options.stage_height), 0);
+      std::fill_n(static_cast<uint8_t*>(pixels), static_cast<size_t>(pitch) * static_cast<size_t>(options.stage_height),
+                  0);
       SDL_UnlockTexture(stage_);
     }
     Render();

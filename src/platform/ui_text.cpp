@@ -30,8 +30,8 @@ std::u32string DecodeUtf8(const std::string& text) {
 std::string FindUiFontFile() {
   // The usual places of the IPA Gothic font first: asking fontconfig costs
   // tens of milliseconds of start-up.
-  for (const char* known : {"/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
-                            "/usr/share/fonts/truetype/fonts-japanese-gothic.ttf"}) {
+  for (const char* known :
+       {"/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf", "/usr/share/fonts/truetype/fonts-japanese-gothic.ttf"}) {
     if (FILE* file = std::fopen(known, "rb")) {
       std::fclose(file);
       return known;
@@ -73,6 +73,23 @@ TUiFont::~TUiFont() {
 
 bool TUiFont::Ready() const { return state_->face != nullptr; }
 
+int TUiFont::MeasureText(const std::string& utf8, int pixel_height) {
+  if (!Ready() || pixel_height <= 0) return 0;
+  FT_Face face = state_->face;
+  FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixel_height));
+  int width = 0;
+  for (char32_t code : DecodeUtf8(utf8)) {
+    if (FT_Load_Char(face, code, FT_LOAD_DEFAULT) == 0) width += static_cast<int>(face->glyph->advance.x >> 6);
+  }
+  return std::max(width, 1);
+}
+
+int TUiFont::LineHeight(int pixel_height) {
+  if (!Ready() || pixel_height <= 0) return 0;
+  FT_Set_Pixel_Sizes(state_->face, 0, static_cast<FT_UInt>(pixel_height));
+  return std::max(static_cast<int>(state_->face->size->metrics.height >> 6), 1);
+}
+
 TUiImage TUiFont::RenderText(const std::string& utf8, int pixel_height, uint32_t rgb) {
   TUiImage image;
   if (!Ready() || pixel_height <= 0) return image;
@@ -100,7 +117,8 @@ TUiImage TUiFont::RenderText(const std::string& utf8, int pixel_height, uint32_t
         int x = pen + glyph->bitmap_left + static_cast<int>(column);
         if (x < 0 || x >= image.width) continue;
         uint32_t coverage = bitmap.buffer[row * static_cast<unsigned>(bitmap.pitch) + column];
-        uint32_t& pixel = image.pixels[static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)];
+        uint32_t& pixel =
+            image.pixels[static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)];
         uint32_t alpha = std::max(pixel >> 24, coverage);
         pixel = (alpha << 24) | (rgb & 0xFFFFFF);
       }

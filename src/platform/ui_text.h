@@ -23,6 +23,9 @@ class TUiFont {
   bool Ready() const;
   // Renders one line of UTF-8 text at a pixel height, in colour 0x00RRGGBB.
   TUiImage RenderText(const std::string& utf8, int pixel_height, uint32_t rgb);
+  // The width and height RenderText gives the same line, without drawing it.
+  int MeasureText(const std::string& utf8, int pixel_height);
+  int LineHeight(int pixel_height);
 
  private:
   struct TState;

@@ -89,6 +89,7 @@ TCallMan::~TCallMan() {
 void TCallMan::SetDepth() { engine_.Store().SetCurrentDepth(static_cast<int32_t>(stack_.size())); }
 
 void TCallMan::PushFrame(TStack frame) {
+  if (stack_.size() >= kMaxStackDepth) throw EOrvoError(MsgStackError());
   stack_.push_back(std::move(frame));
   SetDepth();
 }
@@ -134,6 +135,9 @@ TPage* TCallMan::GetPage(const std::string& name, bool make_recent) {
     host_.Warn(error.Message());
     host_.RequestClose();
     throw;
+  } catch (const EOrvoError& error) {
+    // Damaged page data says what broke but not where: the page's name goes in front.
+    throw EOrvoError(name + ": " + error.Message());
   }
   TPage* result = page.get();
   if (!make_recent) {
@@ -201,6 +205,8 @@ void TCallMan::ExecuteAt() {
   }
   TPage* page_before = page_;
   int32_t pc_before = pc_;
+  const int32_t line = command.line;
+  const std::string_view kind = command.Layout().class_name;
   try {
     if (!started_) {
       if (command.IsDisabled()) {
@@ -220,9 +226,33 @@ void TCallMan::ExecuteAt() {
       // stored continue flag says: otherwise it would spin within one frame.
       running_ = false;
     }
-  } catch (const std::exception&) {
+  } catch (const EPageVersionError& error) {
     state_.SetFatal();
+    ReportFailure(error, page_before->Name() + "(" + std::to_string(line) + ")", kind, TShown::Already);
+  } catch (const std::exception& error) {
+    state_.SetFatal();
+    ReportFailure(error, page_before->Name() + "(" + std::to_string(line) + ")", kind);
   }
+}
+
+void TCallMan::ReportFailure(const std::exception& error, const std::string& place, std::string_view kind,
+                             TShown shown) {
+  if (failure_reported_) return;
+  failure_reported_ = true;
+  std::string text = place;
+  if (!kind.empty()) {
+    text.push_back(' ');
+    text.append(kind);
+  }
+  text.append(": ");
+  if (const auto* own = dynamic_cast<const EOrvoError*>(&error)) {
+    text.append(own->Message());
+  } else {
+    std::string converted;
+    text.append(TryUtf8ToCp932(error.what(), converted) ? converted : std::string(error.what()));
+  }
+  Trace().Line("<Error> " + text);
+  if (shown == TShown::No) host_.ReportError(text);
 }
 
 void TCallMan::AssignResult(const std::string& name, const TCustomParam& value) {
@@ -273,10 +303,12 @@ int TCallMan::StepCommand() {
     running_ = false;
     return r;
   }
+  const std::string returning_to = stack_.back().page_name;
   try {
     ReturnFromPage();
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     state_.SetFatal();
+    ReportFailure(error, returning_to.empty() ? std::string("-") : returning_to, "");
     return 0;
   }
   if (event_sender_ == 0) return 1;
@@ -323,7 +355,13 @@ bool TCallMan::DispatchEvent(int32_t level) {
     frame.saved_state.assign(state.Bytes().begin(), state.Bytes().end());
   }
   PushFrame(std::move(frame));
-  page_ = GetPage(page_name, true);
+  try {
+    page_ = GetPage(page_name, true);
+  } catch (const std::exception& error) {
+    state_.SetFatal();
+    ReportFailure(error, page_name, "<Event>");
+    throw;
+  }
   int target = label.empty() ? 0 : page_->FindLabel(label);
   pc_ = target < 0 ? 0 : target;
   if (Trace().Enabled()) TraceLine("<Event>", InPage() ? page_->At(pc_).line : 0);
@@ -381,8 +419,9 @@ void TCallMan::RunFrame() {
         }
       }
     } while ((running_ || mode_ != emMain) && !state_.terminating);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     state_.SetFatal();
+    ReportFailure(error, page_ ? page_->Name() : std::string("-"), "");
   }
 }
 

@@ -57,6 +57,9 @@ class TCallMan {
  public:
   // The page cache holds this many pages.
   static constexpr size_t kPageCacheSize = 30;
+  // Calls nested deeper than this raise "スタックエラー": a page that calls
+  // itself without end would otherwise take memory until the process dies.
+  static constexpr size_t kMaxStackDepth = 10000;
 
   TCallMan(TRuntimeState& state, TExprEngine& engine, IPageSource& pages, IEventQueue& events, IScriptHost& host);
   ~TCallMan();
@@ -122,6 +125,12 @@ class TCallMan {
 
  private:
   void ExecuteAt();
+  // The first failure of a run, once: "PAGE(LINE) KIND: MESSAGE" (or
+  // "PAGE: MESSAGE" where no command ran) in the trace and to the host.
+  // A failure that the host has shown already goes to the trace only.
+  enum class TShown { No, Already };
+  void ReportFailure(const std::exception& error, const std::string& place, std::string_view kind,
+                     TShown shown = TShown::No);
   void PushFrame(TStack frame);
   TStack PopFrame();
   void SetDepth();
@@ -153,6 +162,7 @@ class TCallMan {
   int32_t event_level_ = 2;
   const TCommand* last_traced_ = nullptr;
   bool last_waiting_ = false;
+  bool failure_reported_ = false;
 };
 
 // "スタックエラー"

@@ -86,6 +86,9 @@ class IScriptHost {
   virtual void RequestClose() {}
   // A warning box (caption "警告"), text in CP932.
   virtual void Warn(const std::string& text) { (void)text; }
+  // The game stopped on a failure: an error box (caption "エラー"), text in
+  // CP932 naming the page, the line, the command and the message.
+  virtual void ReportError(const std::string& text) { (void)text; }
   // The stage of the object and property commands; null while there is none.
   virtual IStageCommands* StageCommands() { return nullptr; }
   // An interpreter starts: its expressions and the game's files, which the

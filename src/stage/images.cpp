@@ -19,7 +19,14 @@ bool HasExtension(const std::string& name, std::string_view extension) {
 
 }  // namespace
 
-bool IsPictureFileName(const std::string& name) { return HasExtension(name, ".dov"); }
+bool IsPictureFileName(const std::string& name) {
+  // Authors drop plain PNG and bitmap files beside their layered pictures and
+  // expect them to show the same way; the cache decodes all four kinds.
+  for (std::string_view extension : {".dov", ".png", ".bmp", ".dib"}) {
+    if (HasExtension(name, extension)) return true;
+  }
+  return false;
+}
 
 // ---- animation base
 

@@ -41,8 +41,8 @@ class TOrvoCustomImages : public TOrvoCustomImage {
   virtual bool Repeats() const = 0;
   virtual bool AutoScraps() const { return false; }
   virtual const std::string& PlayEndHandler() const;
-  // A new source: the frame list is emptied, the film motion freed; ".dov"
-  // loads frames (masks as asked), ".omt" attaches a motion, anything else
+  // A new source: the frame list is emptied, the film motion freed; a
+  // picture file (IsPictureFileName) loads frames (masks as asked), ".omt" attaches a motion, anything else
   // leaves no picture. Frames start at 0.
   void ApplySource(const std::string& source, bool masks);
   // Restores the frame and its time as a save holds them.
@@ -128,7 +128,8 @@ class TOrvoTile : public TOrvoCustomImages {
   int32_t distance_y_ = 0;
 };
 
-// True for names whose extension is ".dov" (any case).
+// True for names of pictures the cache decodes: ".dov", ".png", ".bmp" and
+// ".dib" (any case).
 bool IsPictureFileName(const std::string& name);
 
 }  // namespace orvo

@@ -26,6 +26,7 @@ class TStageScriptHost : public IScriptHost {
   void ClearHistoryFormats() override { rest_->ClearHistoryFormats(); }
   void RequestClose() override { rest_->RequestClose(); }
   void Warn(const std::string& text) override { rest_->Warn(text); }
+  void ReportError(const std::string& text) override { rest_->ReportError(text); }
   IStageCommands* StageCommands() override { return &commands_; }
   void BindInterpreter(TExprEngine* engine, IPageSource* files) override;
 

@@ -76,6 +76,42 @@ TEST(GameRun, BundledGameRunsAsOneFileAndTheArchiveFormToo) {
   EXPECT_EQ(test::ReadFile(folder + "/vars.txt"), test::ReadFile(Source("counter") + ".vars"));
 }
 
+TEST(GameRun, PackedThenBundledGameStartsWithADescriptorAddedOrKept) {
+  std::string folder = Build("counter");
+  std::string work = test::MakeTempDir("pack-bundle"), output;
+  // Packed as it is: no descriptor, so the bundle adds one and says so.
+  ASSERT_EQ(test::RunCommand(Kit() + " pack " + folder + " -o " + work + "/plain.dat", &output), 0) << output;
+  ASSERT_EQ(test::RunCommand(Kit() + " bundle " + Player() + " " + work + "/plain.dat -o " + work + "/plain", &output),
+            0)
+      << output;
+  EXPECT_NE(output.find("install.dat added: installed locally, title \"Counter\""), std::string::npos) << output;
+  ASSERT_EQ(test::RunCommand(work + "/plain --headless --fixed-step 15 --frames 60 --dump-vars " + work + "/plain.vars",
+                             &output),
+            0)
+      << output;
+  EXPECT_EQ(test::ReadFile(work + "/plain.vars"), test::ReadFile(Source("counter") + ".vars"));
+
+  // Packed with --install: the bundle carries that archive unchanged.
+  ASSERT_EQ(test::RunCommand(Kit() + " pack " + folder + " -o " + work + "/installed.dat --install", &output), 0)
+      << output;
+  EXPECT_NE(output.find("install.dat added"), std::string::npos) << output;
+  ASSERT_EQ(test::RunCommand(Kit() + " bundle " + Player() + " " + work + "/installed.dat -o " + work + "/installed",
+                             &output),
+            0)
+      << output;
+  EXPECT_EQ(output.find("install.dat added"), std::string::npos) << output;
+  const std::string player = test::ReadFile(Player()), archive = test::ReadFile(work + "/installed.dat");
+  const std::string bundle = test::ReadFile(work + "/installed");
+  ASSERT_EQ(bundle.size(), player.size() + archive.size() + 6);
+  EXPECT_TRUE(bundle.compare(player.size(), archive.size(), archive) == 0) << "the archive is kept byte for byte";
+  ASSERT_EQ(
+      test::RunCommand(
+          work + "/installed --headless --fixed-step 15 --frames 60 --dump-vars " + work + "/installed.vars", &output),
+      0)
+      << output;
+  EXPECT_EQ(test::ReadFile(work + "/installed.vars"), test::ReadFile(Source("counter") + ".vars"));
+}
+
 TEST(GameRun, TerminateEndsTheRunAndAFailingCommandIsFatal) {
   struct TCase {
     const char* page;

@@ -31,6 +31,24 @@ TEST(PlayerRun, ReportsAMissingProjectOrStartPageAndExitsWithOne) {
   EXPECT_EQ(test::ReadFile(game + "/trace.txt"), "FormCreate\nOrvoInitialize\nTProject.Create\n");
 }
 
+TEST(PlayerRun, AGameThatCannotBeReadIsNamedInItsOwnMessage) {
+  std::string root = test::MakeTempDir("unreadable-games");
+  test::WriteFile(root + "/notes.txt", "not a game");
+  struct TCase {
+    std::string argument;
+    const char* message;
+  } cases[] = {
+      {root + "/no/such/folder", "[エラー] ゲームのフォルダがありません: "},
+      {root + "/notes.txt", "[エラー] ゲームのフォルダではありません: "},
+  };
+  for (const TCase& c : cases) {
+    std::string output;
+    EXPECT_EQ(test::RunCommand(Player() + " " + c.argument + " --headless", &output), 1) << c.argument;
+    EXPECT_NE(output.find(c.message + c.argument), std::string::npos) << output;
+    EXPECT_EQ(output.find("プロジェクトがありません"), std::string::npos) << output;
+  }
+}
+
 TEST(PlayerRun, RunsFixedStepFramesAndWritesScreenshots) {
   std::string game = MakeGame("runs", "[project]\ntitle = T\nwidth = 64\nheight = 48\nstart_page = Start.osb\n");
   test::WriteFile(game + "/start.osb", EmptyPage());  // found whatever its case on disk

@@ -50,8 +50,8 @@ std::vector<TEntryFixture> RoundTripEntries() {
   };
 }
 
-void WriteArchive(const std::vector<TEntryFixture>& entries, const std::string& path, const TArchiveWriteOptions& options,
-                  int64_t prefix = 0) {
+void WriteArchive(const std::vector<TEntryFixture>& entries, const std::string& path,
+                  const TArchiveWriteOptions& options, int64_t prefix = 0) {
   TVrFileCollection collection;
   for (const auto& fixture : entries) {
     TVrFile& entry = collection.AddMemory(fixture.name);
@@ -378,6 +378,26 @@ TEST(ArchiveTools, PackUnpackListAndBundle) {
   }
   EXPECT_THROW(UnpackArchive(dir + "/evil.dat", dir + "/evil"), EFormatError);
   EXPECT_FALSE(FileExists(dir + "/evil/ok.txt"));
+}
+
+TEST(ArchiveTools, ExtraEntriesGiveWayToTheFolderAndJoinACopiedArchive) {
+  const std::string dir = test::MakeTempDir("extras");
+  ::mkdir((dir + "/src").c_str(), 0755);
+  test::WriteFile(dir + "/src/Install.dat", "own");
+  test::WriteFile(dir + "/src/a.txt", "a");
+  TPackOptions options;
+  options.extras = {{"install.dat", "made"}, {"b.txt", "b"}};
+  EXPECT_EQ(PackFolder(dir + "/src", dir + "/one.dat", options), 3u);
+  EXPECT_EQ(ReadArchiveEntry(dir + "/one.dat", "INSTALL.DAT"), "own") << "the folder's own file wins";
+  EXPECT_EQ(ReadArchiveEntry(dir + "/one.dat", "b.txt"), "b");
+  EXPECT_EQ(ReadArchiveEntry(dir + "/one.dat", "c.txt"), std::nullopt);
+
+  CopyArchiveWithExtra(dir + "/one.dat", dir + "/two.dat", {"c.txt", "c"});
+  for (const auto& [name, content] : {std::pair{"a.txt", "a"}, {"b.txt", "b"}, {"Install.dat", "own"}, {"c.txt", "c"}})
+    EXPECT_EQ(ReadArchiveEntry(dir + "/two.dat", name), content) << name;
+  EXPECT_THROW(CopyArchiveWithExtra(dir + "/one.dat", dir + "/three.dat", {"A.TXT", "x"}), EFormatError);
+  EXPECT_FALSE(FileExists(dir + "/three.dat"));
+  EXPECT_THROW(ReadArchiveEntry(dir + "/src/a.txt", "a.txt"), EReadError);
 }
 
 }  // namespace

@@ -72,6 +72,12 @@ TEST(HeadlessDialogs, AnswerFromTheScriptOrTheSafeDefault) {
   EXPECT_EQ(dialogs->MessageBox("c", "t", TBoxButtons::YesNo, TBoxIcon::Question), TBoxAnswer::Yes);
   dialogs->QueueAnswer("folder/file.txt");
   EXPECT_EQ(dialogs->TakeTextAnswer(), "folder/file.txt");
+  // Input dialogs take the next text; a box answer or none cancels them.
+  dialogs->QueueAnswer("名前");
+  dialogs->QueueAnswer("cancel");
+  EXPECT_EQ(dialogs->InputText("c", "p", "first"), std::optional<std::string>("名前"));
+  EXPECT_EQ(dialogs->InputText("c", "p", "first"), std::nullopt);
+  EXPECT_EQ(dialogs->InputText("c", "p", "first"), std::nullopt);
 }
 
 }  // namespace

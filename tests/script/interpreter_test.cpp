@@ -240,10 +240,29 @@ TEST(Interpreter, ACommandRaisingStopsTheGame) {
   TScriptGame game;
   // A variable without a name raises "変数名がありません".
   game.Page("start", "var n: int\nTComVarNew type=1\nn = 1\n");
+  TTraceCapture trace;
   game.Start();
   game.Frames(3);
   EXPECT_TRUE(game.state.fatal_error);
   EXPECT_EQ(game.Var("n"), "0");
+  // Reported once, to the host and in the trace after the failing line.
+  const std::string report = Sjis("start.osb(2) TComVarNew: 変数名がありません");
+  EXPECT_EQ(game.objects.errors, std::vector<std::string>{report});
+  EXPECT_NE(trace.Text().find("start.osb(2)\n<Error> " + report + "\n"), std::string::npos);
+}
+
+TEST(Interpreter, ATooOldPageKeepsItsOwnWarningAndIsOnlyTraced) {
+  TScriptGame game;
+  game.Page("start", "var n: int = 1\ncall old\n");
+  TTraceCapture trace;
+  game.Compile();
+  game.pages.pages["old.osb"] = std::string("\x66\x00\x00\x00", 4);
+  game.Start();
+  game.Frames(2);
+  EXPECT_TRUE(game.state.fatal_error);
+  EXPECT_EQ(game.objects.warnings, std::vector<std::string>{"old.osb\r\n" + Sjis("リビルドしてください")});
+  EXPECT_TRUE(game.objects.errors.empty());
+  EXPECT_NE(trace.Text().find("<Error> start.osb(2) TComCall: old.osb\r\n"), std::string::npos);
 }
 
 TEST(Interpreter, TraceShowsEveryCommandOnceAndPendingKinds) {

@@ -19,6 +19,9 @@ class TRecordingDialogs : public IDialogs {
     shown.push_back(caption + ":" + text);
     return DefaultAnswer(buttons);
   }
+  std::optional<std::string> InputText(const std::string&, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
   void QueueAnswer(const std::string&) override {}
   std::string TakeTextAnswer() override { return {}; }
 };

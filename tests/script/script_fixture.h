@@ -46,9 +46,11 @@ class TNamedObjects : public IScriptHost {
   }
   void RequestClose() override { ++close_requests; }
   void Warn(const std::string& text) override { warnings.push_back(text); }
+  void ReportError(const std::string& text) override { errors.push_back(text); }
   std::vector<std::string> names{"button", "timer"};
   int close_requests = 0;
   std::vector<std::string> warnings;
+  std::vector<std::string> errors;
 };
 
 class TScriptGame {

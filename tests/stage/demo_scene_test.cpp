@@ -37,11 +37,19 @@ TEST(DemoScene, ShotsAtFixedFramesMatchTheGoldenPictures) {
   for (int frame : {20, 35, 55}) {
     shots += " --shot " + std::to_string(frame) + ":" + out + "/frame" + std::to_string(frame) + ".png";
   }
-  ASSERT_EQ(RunCommand(player + " " + game + " --headless --fixed-step 15 --seed 1 --frames 60 --input " +
+  ASSERT_EQ(RunCommand(player + " " + game + " --headless --fixed-step 15 --seed 1 --frames 70 --input " +
                            Golden("demo_input.txt") + shots,
                        &output),
             0)
       << output;
+  // The click on the hint at frame 58 opens the one box of the run.
+  const size_t box = output.find("[Info] 画面を保存しました");
+  EXPECT_NE(box, std::string::npos) << output;
+  EXPECT_EQ(output.find("[Info]", box + 1), std::string::npos) << output;
+  // Left alone, the demo stays on its scene without a box.
+  ASSERT_EQ(RunCommand(player + " " + game + " --headless --fixed-step 15 --seed 1 --frames 100", &output), 0)
+      << output;
+  EXPECT_EQ(output.find("[Info]"), std::string::npos) << output;
   for (int frame : {20, 35, 55}) {
     SCOPED_TRACE("frame " + std::to_string(frame));
     const std::string name = "frame" + std::to_string(frame) + ".png";

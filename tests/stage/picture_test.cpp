@@ -86,8 +86,8 @@ TEST_F(PictureDrawTest, SizeFollowsPictureZoomAndHandSetWidth) {
   EXPECT_EQ(picture->GetInt(PR_ZOOMX), 0);
   Set(*picture, PR_FLIPH, TPropValue::Bool(true));  // a recomputation sees zoom 0
   EXPECT_EQ(picture->Width(), 1);
-  // Another extension shows nothing.
-  Set(*picture, PR_SOURCE, TPropValue::Str("p.png"));
+  // An extension that is neither a picture nor a motion shows nothing.
+  Set(*picture, PR_SOURCE, TPropValue::Str("p.txt"));
   EXPECT_EQ(std::make_pair(picture->Width(), picture->Height()), std::make_pair(0, 0));
 }
 

@@ -1,12 +1,17 @@
 // orvokit pack, unpack, list and bundle: game archives on disk.
+#include <unistd.h>
+
 #include <cstdio>
 #include <ctime>
 #include <string>
 #include <vector>
 
 #include "base/cp932.h"
+#include "base/error.h"
+#include "base/files.h"
 #include "data/archive.h"
 #include "data/archive_tools.h"
+#include "data/path_resolver.h"
 #include "image/picture_loader.h"
 #include "kit.h"
 
@@ -35,8 +40,11 @@ int RunPack(const std::vector<std::string>& arguments) {
   TPackOptions options;
   options.is_uncompressed_image = IsUncompressedImageFile;
   std::vector<std::string> folders;
+  bool install = false;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--scramble") {
+    if (args[i] == "--install") {
+      install = true;
+    } else if (args[i] == "--scramble") {
       options.scramble = true;
     } else if (args[i] == "--version" && i + 1 < args.size()) {
       char* end = nullptr;
@@ -51,7 +59,22 @@ int RunPack(const std::vector<std::string>& arguments) {
     }
   }
   if (folders.size() != 1) return UsageError("pack", "give exactly one folder");
+  std::string added_title;
+  if (install) {
+    if (!SharedResolver().Resolve(folders[0], "install.dat").empty()) {
+      std::printf("install.dat of %s kept\n", folders[0].c_str());
+    } else {
+      std::string settings;
+      std::string settings_path = SharedResolver().Resolve(folders[0], "orvo.opb");
+      if (!settings_path.empty() && !ReadWholeFile(settings_path, settings))
+        throw EOrvoError("cannot read " + settings_path);
+      options.extras.push_back({"install.dat", LocalInstallDescriptor(settings, &added_title)});
+    }
+  }
   size_t count = PackFolder(folders[0], output, options);
+  if (!options.extras.empty()) {
+    std::printf("install.dat added: installed locally, title \"%s\"\n", Cp932ToUtf8(added_title).c_str());
+  }
   std::printf("%zu entries written to %s\n", count, output.c_str());
   return 0;
 }
@@ -109,21 +132,43 @@ int RunBundle(const std::vector<std::string>& arguments) {
   std::string output;
   if (!TakeOutput(args, output) || output.empty()) return UsageError("bundle", "missing -o GAME");
   if (args.size() != 2) return UsageError("bundle", "give a player and an archive");
-  BundlePlayer(args[0], args[1], output);
+  // A bundle finds no installer's descriptor beside it: without one in the
+  // archive the player refuses to start and asks for a new installation.
+  if (ReadArchiveEntry(args[1], "install.dat")) {
+    BundlePlayer(args[0], args[1], output);
+  } else {
+    std::string title;
+    std::string descriptor = LocalInstallDescriptor(ReadArchiveEntry(args[1], "orvo.opb").value_or(""), &title);
+    std::string completed = PrivateTempFolder() + "/bundle-" + std::to_string(::getpid()) + ".dat";
+    CopyArchiveWithExtra(args[1], completed, {"install.dat", descriptor});
+    try {
+      BundlePlayer(args[0], completed, output);
+    } catch (...) {
+      std::remove(completed.c_str());
+      throw;
+    }
+    std::remove(completed.c_str());
+    std::printf("install.dat added: installed locally, title \"%s\"\n", Cp932ToUtf8(title).c_str());
+  }
   std::printf("%s written\n", output.c_str());
   return 0;
 }
 
 const bool registered_pack =
-    RegisterCommand({"pack", "DIR -o ARCHIVE [--version N] [--scramble]",
-                     "pack every file below DIR into an archive (names relative to DIR)", RunPack});
+    RegisterCommand({"pack", "DIR -o ARCHIVE [--version N] [--scramble] [--install]",
+                     "pack every file below DIR into an archive (names relative to DIR); --install adds an install "
+                     "descriptor (installed locally, titled from DIR/orvo.opb) unless DIR has one",
+                     RunPack});
 const bool registered_unpack =
     RegisterCommand({"unpack", "ARCHIVE -o DIR", "write every entry of an archive into DIR", RunUnpack});
 const bool registered_list = RegisterCommand(
     {"list", "ARCHIVE [--verify]",
      "print name, stored size, storage type, time and CRC of each entry; --verify checks the CRCs", RunList});
 const bool registered_bundle = RegisterCommand(
-    {"bundle", "PLAYER ARCHIVE -o GAME", "join an archive to the player: one runnable file", RunBundle});
+    {"bundle", "PLAYER ARCHIVE -o GAME",
+     "join an archive to the player: one runnable file; an archive without install.dat gets one (installed "
+     "locally, titled from its orvo.opb)",
+     RunBundle});
 
 }  // namespace
 }  // namespace orvo::kit

@@ -73,19 +73,10 @@ std::string BuildFolder(const fs::path& source, const fs::path& out, bool with_i
   std::map<std::string, std::string> compiled = CompilePages(pages);
   for (size_t i = 0; i < pages.size(); ++i) WriteBytes(out / sources[i], compiled[pages[i].page_name]);
   std::string opb;
+  ReadWholeFile((out / "orvo.opb").string(), opb);
   std::string title;
-  if (ReadWholeFile((out / "orvo.opb").string(), opb)) {
-    TMemoryStream stream(opb);
-    title = ReadProjectSettings(stream).title;
-  }
-  if (with_install) {
-    TInstallInfo install;
-    install.title = title;
-    install.installed_locally = true;
-    TMemoryStream stream;
-    WriteInstallInfo(stream, install);
-    WriteBytes(out / "install.dat", std::string(stream.Bytes().begin(), stream.Bytes().end()));
-  }
+  std::string install = LocalInstallDescriptor(opb, &title);
+  if (with_install) WriteBytes(out / "install.dat", install);
   return title;
 }
 

@@ -23,4 +23,9 @@ int UsageError(const char* name, const std::string& problem = {});
 
 int Main(int argc, char** argv);
 
+// The install descriptor "install.dat" of a game that runs where it lies
+// (installed locally), titled from the game's settings file ("orvo.opb"
+// bytes; an empty title without them). Returns the title too (CP932).
+std::string LocalInstallDescriptor(const std::string& settings_bytes, std::string* title = nullptr);
+
 }  // namespace orvo::kit
