@@ -143,15 +143,34 @@ bool TWipeMask::NewProgress(int64_t value) {
 
 namespace {
 
+// Mask value m as a blend weight of the row kernels: 0 keeps from, 255 copies to.
+const pixel::TWeightTable& CompositorWeights() {
+  static const pixel::TWeightTable table = pixel::TWeightTable::Blend([](uint32_t m) -> uint16_t {
+    return m == 0 ? pixel::kSkip : m == 255 ? pixel::kCopy : static_cast<uint16_t>(m);
+  });
+  return table;
+}
+
 template <class F>
 void ComposeRows(pixel::TView& out, pixel::TView& from, pixel::TView& to, pixel::TView& mask) {
   const int32_t w = out.Width();
   const int32_t mh = mask.Height();
+  const size_t row_bytes = static_cast<size_t>(w) * F::kBytes;
   for (int32_t y = 0; y < out.Height(); ++y) {
     uint8_t* d = out.Row(y);
     const uint8_t* f = from.Row(y);
     const uint8_t* t = to.Row(y);
     const uint8_t* m = mask.Row(y % mh);
+    if constexpr (pixel::kIs32<F>) {
+      // The old row, then the new one through the mask with the vector kernel.
+      std::memcpy(d, f, row_bytes);
+      if (pixel::SimdEnabled()) {
+        pixel::MaskRow32Simd(d, t, m, w, CompositorWeights());
+      } else {
+        pixel::ScalarMaskRow<F>(d, t, m, 1, w, CompositorWeights());
+      }
+      continue;
+    }
     int32_t x = 0;
     while (x < w) {
       const uint8_t value = m[x];

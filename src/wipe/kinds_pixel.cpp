@@ -96,12 +96,16 @@ bool TWipeShadow::UpdateMask() {
   if (!rule_built_ || rule_.size() != static_cast<size_t>(Width()) * static_cast<size_t>(Height())) Prepare();
   const int64_t p = Progress(512);
   if (!NewProgress(p)) return false;
+  // The ramp m = clamp(p + g - 256, 0, 255) for every grey level of the rule.
+  std::array<uint8_t, 256> ramp;
+  for (int64_t g = 0; g < 256; ++g)
+    ramp[static_cast<size_t>(g)] = static_cast<uint8_t>(std::clamp<int64_t>(p + g - 256, 0, 255));
   pixel::TView mask(mask_);
   const int64_t w = mask.Width();
   for (int32_t y = 0; y < mask.Height(); ++y) {
     uint8_t* row = mask.Row(y);
     const uint8_t* rule = &rule_[Index(0, y, w)];
-    for (int64_t x = 0; x < w; ++x) row[x] = static_cast<uint8_t>(std::clamp<int64_t>(p + rule[x] - 256, 0, 255));
+    for (int64_t x = 0; x < w; ++x) row[x] = ramp[rule[x]];
   }
   return true;
 }
