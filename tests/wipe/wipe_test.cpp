@@ -265,6 +265,19 @@ TEST(WipeKinds, PixelsAtChosenTimes) {
       {"curtain h at its order", 32, 4, 4, 1, 33, 16, false, {{0, 2}, {1, 1}}, 1, 0, from32},
       {"curtain h closed", 32, 4, 4, 1, 33, 17, false, {{0, 2}, {1, 1}}, 3, 0, from32},
       {"curtain h rev", 32, 4, 4, 1, 33, 17, true, {{0, 2}, {1, 1}}, 0, 0, from32},
+      // the vertical curtain orders rows the same way
+      {"curtain v", 16, 5, 1, 4, 33, 17, false, {{0, 2}, {1, 1}}, 0, 2, to16},
+      {"curtain v closed", 16, 5, 1, 4, 33, 17, false, {{0, 2}, {1, 1}}, 0, 3, Pixel(16, kFrom)},
+      // p1 = 32, D = 64: b = 23 is 7 past order 16, m = 7 * 255 / 32 = 55
+      {"curtain ramp", 32, 4, 4, 1, 64, 23, false, {{0, 2}, {1, 32}}, 1, 0, Native(32, 156, 88, 54)},
+      // grid diagonal p0 = 4, p1 = 4 on 8 x 8: largest 4, e = 4 * 9 / 10 = 3: the first
+      // cell has a 3 x 3 square at m = 191, the next cell (order 4) nothing yet
+      {"grid diagonal", 32, 8, 8, 8, 10, 9, false, {{0, 4}, {1, 4}}, 1, 1, Native(32, 50, 62, 190)},
+      {"grid diagonal next cell", 32, 8, 8, 8, 10, 9, false, {{0, 4}, {1, 4}}, 5, 1, from32},
+      {"sudare v back half", 16, 17, 2, 8, 8, 6, false, {}, 1, 7, to16},
+      {"rubber h first half", 32, 32, 8, 2, 8, 2, false, {}, 7, 1, from32},
+      {"mosaic start", 16, 15, 16, 16, 1023, 0, false, {}, 3, 3, Pixel(16, kFrom)},
+      {"scroll v rev", 32, 7, 2, 8, 8, 2, true, {}, 0, 1, to32},
   };
   for (const TCase& c : cases) {
     TScene scene(c.bits, c.w, c.h);
