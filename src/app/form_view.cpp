@@ -75,11 +75,81 @@ void TFormView::Activate() {
   state_.last_tick_time = clock_.NowMs();
 }
 
-void TFormView::ToggleFullScreen() {
-  state_.display_switching = true;
+void TFormView::ToggleFullScreen() { SetFullScreen(!display_.IsFullScreen(), TSwitchRequest::User); }
+
+void TFormView::SetFullScreen(bool full, TSwitchRequest who) {
   Trace().Line("SetFullScreen");
-  display_.SetFullScreen(!display_.IsFullScreen());
+  if (full == display_.IsFullScreen()) return;
+  TScreenManager* screens = parts_.screens;
+  const int32_t chosen = screens ? screens->SelectedMode() : -1;
+  // A script asks for a chosen mode; the user's own switch works without one.
+  if (full && chosen < 0 && who == TSwitchRequest::Script) return;
+  state_.display_switching = true;
+  const char* side = full ? "SetFullScreen.Full" : "SetFullScreen.Normal";
+  const std::string prefix = side;
+  Trace().Line(prefix);
+  Trace().Line(prefix + ".Bases.FreeDX");
+  parts_.stage.ReleaseSurfaces();
+  Trace().Line(prefix + ".MediaSuspend");
+  Trace().Line(prefix + ".ScreenMan.FreeDX");
+  if (screens) screens->ReleaseDevice();
+  if (!full) {
+    Trace().Line("SetFullScreen.Normal.RestoreWindow");
+    if (screens) {
+      screens->SelectMode(-1);
+    } else {
+      display_.SetFullScreen(false);
+    }
+  } else {
+    Trace().Line("SetFullScreen.Full.StoreWindow");
+    Trace().Line("SetFullScreen.Full.SetScreenManIndex");
+    if (screens && chosen >= 0) {
+      screens->SelectMode(chosen);
+    } else if (screens) {
+      screens->EnterDesktopFullScreen();
+    } else {
+      display_.SetFullScreen(true);
+    }
+    if (!display_.IsFullScreen()) {
+      // The switch did not take: the window stays as it was.
+      Trace().Line("SetFullScreen.Full.SetScreenManIndexFail");
+      if (screens) screens->SelectMode(-1);
+    }
+  }
+  Trace().Line("SetFullScreen.SetBounds");
+  Trace().Line("SetFullScreen.Bases.Reload");
+  parts_.stage.RestoreSurfaces();
+  Trace().Line("SetFullScreen.MediaResume");
   state_.display_switching = false;
+}
+
+void TFormView::ApplyScreenMode() {
+  TScreenManager* screens = parts_.screens;
+  if (!screens || !display_.IsFullScreen()) return;
+  const int32_t chosen = screens->SelectedMode();
+  if (chosen < 0 || chosen == screens->CurrentMode()) return;
+  state_.display_switching = true;
+  parts_.stage.ReleaseSurfaces();
+  screens->SelectMode(chosen);
+  Trace().Line("SetFullScreen.SetBounds");
+  Trace().Line("SetFullScreen.Bases.Reload");
+  parts_.stage.RestoreSurfaces();
+  Trace().Line("SetFullScreen.MediaResume");
+  state_.display_switching = false;
+}
+
+void TFormView::MeasureFrameRate() {
+  if (!parts_.screens) return;
+  const double now = static_cast<double>(clock_.NowMs());
+  if (rate_previous_ms_ >= 0) rate_sum_ms_ += now - rate_previous_ms_;
+  rate_previous_ms_ = now;
+  if (rate_sum_ms_ < 2000) {
+    ++rate_frames_;
+  } else {
+    parts_.screens->SetFrameRate(static_cast<double>(rate_frames_) * 1000.0 / rate_sum_ms_);
+    rate_sum_ms_ = 0;
+    rate_frames_ = 0;
+  }
 }
 
 void TFormView::HandleEvent(const TInputEvent& event) {
@@ -150,7 +220,10 @@ void TFormView::Run(TProject& project) {
     }
     frame_clock_.Tick(clock_.NowMs(), state_);
     // Ticks that arrive during a window/full-screen switch are dropped.
-    if (!state_.display_switching) StepFrame(state_, draw_, *this);
+    if (!state_.display_switching) {
+      StepFrame(state_, draw_, *this);
+      MeasureFrameRate();
+    }
     ++frames_run_;
     TakeShots();
     if (state_.terminating && !display_.HasWindow()) break;

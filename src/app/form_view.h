@@ -8,6 +8,7 @@
 
 #include "app/frame_clock.h"
 #include "app/frame_step.h"
+#include "app/game_host.h"
 #include "app/game_ini.h"
 #include "app/options.h"
 #include "base/runtime_state.h"
@@ -17,6 +18,7 @@
 #include "platform/dialogs.h"
 #include "platform/display.h"
 #include "platform/input_script.h"
+#include "platform/screen_manager.h"
 #include "script/project.h"
 #include "stage/presenter.h"
 #include "stage/stage.h"
@@ -32,9 +34,14 @@ struct TGameParts {
   TVrFileManager& files;
   TOrvoBaseList& stage;
   IMediaLibrary& media;
+  TScreenManager* screens = nullptr;  // null when the game has no size
 };
 
-class TFormView : public IFrameParts {
+// Who asks for a window/full-screen switch: scripts need a chosen mode, the
+// user's key and toolbar do not.
+enum class TSwitchRequest { Script, User };
+
+class TFormView : public IFrameParts, public IScreenControl {
  public:
   TFormView(const TPlayerOptions& options, TRuntimeState& state, IDisplay& display, IDialogs& dialogs, IClock& clock,
             TGameParts parts);
@@ -56,6 +63,12 @@ class TFormView : public IFrameParts {
   void Present() override;
   void ClearDirty() override;
 
+  // The switch between window and full screen, with its trace labels.
+  void SetFullScreen(bool full, TSwitchRequest who);
+  TScreenManager* Screens() const override { return parts_.screens; }
+  void ScriptSetFullScreen(bool full) override { SetFullScreen(full, TSwitchRequest::Script); }
+  void ApplyScreenMode() override;
+
   // Writes the stage as the window shows it (PNG).
   void SaveScreenshot(const std::string& path);
   int64_t FramesRun() const { return frames_run_; }
@@ -69,6 +82,7 @@ class TFormView : public IFrameParts {
   void Deactivate();
   void ToggleFullScreen();
   void TakeShots();
+  void MeasureFrameRate();
 
   const TPlayerOptions& options_;
   TRuntimeState& state_;
@@ -89,6 +103,10 @@ class TFormView : public IFrameParts {
   int64_t long_clock_ = 0;
   int32_t long_clock_seen_ = 0;
   double first_present_ms_ = -1;
+  // Frames per second over about two seconds.
+  double rate_sum_ms_ = 0;
+  int64_t rate_frames_ = 0;
+  double rate_previous_ms_ = -1;
 };
 
 }  // namespace orvo

@@ -1,6 +1,7 @@
 #include "app/game_host.h"
 
 #include "base/cp932.h"
+#include "platform/screen_manager.h"
 
 namespace orvo {
 
@@ -10,6 +11,44 @@ std::vector<std::string> TShellSystemHost::ListFonts(bool fixed_only) const {
   std::vector<std::string> faces;
   if (glyphs_) glyphs_->ListFonts(faces, fixed_only ? TFontListing::FixedOnly : TFontListing::All);
   return faces;
+}
+
+bool TShellSystemHost::FullScreen() const {
+  const TScreenManager* screens = Screens();
+  return screens && screens->FullScreen();
+}
+
+void TShellSystemHost::SetFullScreen(bool value) {
+  if (screen_control_) screen_control_->ScriptSetFullScreen(value);
+}
+
+int32_t TShellSystemHost::DisplayModeCount() const {
+  const TScreenManager* screens = Screens();
+  return screens ? screens->ModeCount() : 0;
+}
+
+int32_t TShellSystemHost::DisplayModeIndex() const {
+  const TScreenManager* screens = Screens();
+  return screens ? screens->SelectedMode() : 0;
+}
+
+void TShellSystemHost::SetDisplayModeIndex(int32_t index) {
+  TScreenManager* screens = Screens();
+  if (!screens || index < 0 || index >= screens->ModeCount()) return;
+  screens->SetSelectedMode(index);
+  screen_control_->ApplyScreenMode();
+}
+
+bool TShellSystemHost::DisplayMode(int32_t index, int32_t& width, int32_t& height, int32_t& bits,
+                                   int32_t& refresh) const {
+  const TScreenManager* screens = Screens();
+  TDisplayMode mode;
+  if (!screens || !screens->GetMode(index, mode)) return false;
+  width = mode.width;
+  height = mode.height;
+  bits = mode.bits;
+  refresh = mode.refresh;
+  return true;
 }
 
 void TShellScriptHost::Warn(const std::string& text) {

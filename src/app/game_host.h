@@ -15,6 +15,20 @@
 
 namespace orvo {
 
+class TScreenManager;
+
+// The window's full-screen switching as scripts reach it.
+class IScreenControl {
+ public:
+  virtual ~IScreenControl() = default;
+  // The display modes; null when the game has none.
+  virtual TScreenManager* Screens() const = 0;
+  // A script's switch: full screen only with a chosen mode.
+  virtual void ScriptSetFullScreen(bool full) = 0;
+  // After a script chose a mode: takes it when in full screen.
+  virtual void ApplyScreenMode() = 0;
+};
+
 class TShellSystemHost : public TStageSystemHost {
  public:
   TShellSystemHost(TRuntimeState& state, TOrvoBaseList& stage, IClock& clock)
@@ -26,9 +40,21 @@ class TShellSystemHost : public TStageSystemHost {
   void SetFonts(TFontPixelManager* glyphs) { glyphs_ = glyphs; }
   std::vector<std::string> ListFonts(bool fixed_only) const override;
 
+  void SetScreenControl(IScreenControl* control) { screen_control_ = control; }
+  bool FullScreen() const override;
+  void SetFullScreen(bool value) override;
+  int32_t DisplayModeCount() const override;
+  int32_t DisplayModeIndex() const override;
+  // Indices outside the mode list are ignored.
+  void SetDisplayModeIndex(int32_t index) override;
+  bool DisplayMode(int32_t index, int32_t& width, int32_t& height, int32_t& bits, int32_t& refresh) const override;
+
  private:
+  TScreenManager* Screens() const { return screen_control_ ? screen_control_->Screens() : nullptr; }
+
   IClock& clock_;
   TFontPixelManager* glyphs_ = nullptr;
+  IScreenControl* screen_control_ = nullptr;
 };
 
 class TShellScriptHost : public IScriptHost {

@@ -35,6 +35,8 @@ std::string PlayerUsage() {
          "  --seed N              seed of the random generator (default: the time of day)\n"
          "  --screenshot FILE     write the stage as PNG at exit\n"
          "  --shot N:FILE         write the stage as PNG after frame step N (repeatable)\n"
+         "  --display-modes LIST  modes of the headless display: WxHxBITS@HZ, comma-separated,\n"
+         "                        the desktop's marked with * (default 1920x1080x32@60*)\n"
          "  --input FILE          timed input, one event a line (see docs/cli.md)\n"
          "  --trace FILE          write the start-up/shutdown labels and interpreter lines\n"
          "  --dump-vars FILE      write every variable at exit: scope, name, type, value\n"
@@ -105,6 +107,13 @@ bool ParsePlayerOptions(int argc, char** argv, TPlayerOptions& options, std::str
       if (!value(options.trace_file)) return false;
     } else if (arg == "--dump-vars") {
       if (!value(options.dump_vars_file)) return false;
+    } else if (arg == "--display-modes") {
+      std::string text;
+      if (!value(text)) return false;
+      if (!ParseDisplayModes(text, options.display_modes)) {
+        error = "--display-modes needs WIDTHxHEIGHTxBITS@HZ[*],..., got " + text;
+        return false;
+      }
     } else if (arg == "--disc-root") {
       std::string root;
       if (!value(root)) return false;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/display.h"
+
 namespace orvo {
 
 struct TShotRequest {
@@ -31,6 +33,8 @@ struct TPlayerOptions {
   std::string trace_file;
   std::string dump_vars_file;
   std::vector<std::string> disc_roots;
+  // The modes the headless display reports (--display-modes).
+  TDisplayModes display_modes = DefaultHeadlessModes();
 };
 
 // Parses argv; on a wrong option returns false with a message in error.

@@ -132,7 +132,7 @@ int RunPlayer(int argc, char** argv) {
   ReadGameIni(LocateGameIni(game_folder, program_folder), ini);
 
   bool windowed = !options.headless && WindowSystemAvailable();
-  std::unique_ptr<IDisplay> display = windowed ? CreateWindowDisplay() : CreateHeadlessDisplay();
+  std::unique_ptr<IDisplay> display = windowed ? CreateWindowDisplay() : CreateHeadlessDisplay(options.display_modes);
   std::unique_ptr<IDialogs> dialogs = windowed ? CreateWindowDialogs() : CreateHeadlessDialogs();
   std::unique_ptr<IDesktop> desktop =
       windowed ? CreateSystemDesktop(*dialogs) : CreateHeadlessDesktop(*dialogs, PrivateTempFolder() + "/desktop");
@@ -179,13 +179,23 @@ int RunPlayer(int argc, char** argv) {
   display_options.scale = options.integer_scale ? TScaleMode::Integer : TScaleMode::Smooth;
   if (!display->Open(display_options)) {
     std::fprintf(stderr, "orvoplayer: cannot open a window; running headless\n");
-    display = CreateHeadlessDisplay();
+    display = CreateHeadlessDisplay(options.display_modes);
     display->Open(display_options);
   }
 
   TimingMark("window open");
   stage.SetSize(project.Width(), project.Height());
-  TFormView form(options, state, *display, *dialogs, *clock, TGameParts{file_manager, stage, *media});
+  // Full screen prefers the project's display size, else the game's.
+  const TProjectSettings& settings = project.Settings();
+  const bool display_size = settings.display_a > 0 && settings.display_b > 0;
+  std::unique_ptr<TScreenManager> screens;
+  if (project.Width() > 0 && project.Height() > 0) {
+    screens = std::make_unique<TScreenManager>(*display, project.Width(), project.Height(),
+                                               display_size ? settings.display_a : project.Width(),
+                                               display_size ? settings.display_b : project.Height());
+  }
+  TFormView form(options, state, *display, *dialogs, *clock, TGameParts{file_manager, stage, *media, screens.get()});
+  system_host.SetScreenControl(&form);
   TShellScriptHost shell_script_host(*dialogs, [&form] { form.Close(); });
   TStageScriptHost script_host(stage, shell_script_host);
   try {

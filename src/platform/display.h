@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/rect.h"
@@ -20,6 +21,30 @@ struct TFrameView {
 };
 
 enum class TScaleMode { Smooth, Integer };
+
+// One mode of a display: size, bit count (15 and 16 for the 5-5-5 and 5-6-5
+// formats, else 8 per byte of a pixel) and refresh rate in Hz (0: unknown).
+struct TDisplayMode {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t bits = 0;
+  int32_t refresh = 0;
+  friend bool operator==(const TDisplayMode&, const TDisplayMode&) = default;
+};
+
+// The modes of the display the window is on, in the order it reports them,
+// and the desktop's own mode.
+struct TDisplayModes {
+  std::vector<TDisplayMode> modes;
+  TDisplayMode desktop;
+};
+
+// The headless display's modes without --display-modes: 1920x1080x32@60, the desktop's.
+TDisplayModes DefaultHeadlessModes();
+// Parses "WIDTHxHEIGHTxBITS@HZ" entries separated by commas, the desktop's
+// marked by a trailing "*" (the first entry when none is marked); false for
+// anything else (an empty list, two marks, zero sizes).
+bool ParseDisplayModes(std::string_view text, TDisplayModes& out);
 
 struct TDisplayOptions {
   std::string title_utf8;
@@ -52,12 +77,14 @@ class IDisplay {
   virtual void MousePosition(int& stage_x, int& stage_y) const = 0;
   // True for the real window, false for the headless stand-in.
   virtual bool HasWindow() const = 0;
+  // The modes of the window's display (of the first display before the window opens).
+  virtual TDisplayModes DisplayModes() const = 0;
 };
 
 // A display with a window when a display server is reachable and headless is
 // not asked for; the headless stand-in otherwise.
 std::unique_ptr<IDisplay> CreateWindowDisplay();
-std::unique_ptr<IDisplay> CreateHeadlessDisplay();
+std::unique_ptr<IDisplay> CreateHeadlessDisplay(TDisplayModes modes = DefaultHeadlessModes());
 // True when a display server is named (DISPLAY or WAYLAND_DISPLAY); opening may still fail.
 bool WindowSystemAvailable();
 

@@ -16,6 +16,24 @@ namespace {
 
 // The dock of the Windows player: 18-pixel buttons plus 4.
 constexpr int kToolbarHeight = 22;
+
+// Bit count of a display format as scripts see it.
+int32_t ModeBits(Uint32 format) {
+  switch (format) {
+    case SDL_PIXELFORMAT_RGB555:
+    case SDL_PIXELFORMAT_BGR555:
+    case SDL_PIXELFORMAT_ARGB1555:
+    case SDL_PIXELFORMAT_ABGR1555:
+    case SDL_PIXELFORMAT_RGBA5551:
+    case SDL_PIXELFORMAT_BGRA5551:
+      return 15;
+    case SDL_PIXELFORMAT_RGB565:
+    case SDL_PIXELFORMAT_BGR565:
+      return 16;
+    default:
+      return 8 * SDL_BYTESPERPIXEL(format);
+  }
+}
 constexpr int kButtonWidth = 67;
 constexpr int kButtonHeight = 18;
 constexpr int kButtonTop = 2;
@@ -104,6 +122,22 @@ class TSdlDisplay : public IDisplay {
   }
 
   bool IsFullScreen() const override { return full_; }
+
+  TDisplayModes DisplayModes() const override {
+    TDisplayModes out;
+    const int index = window_ ? std::max(SDL_GetWindowDisplayIndex(window_), 0) : 0;
+    const auto convert = [](const SDL_DisplayMode& mode) {
+      return TDisplayMode{mode.w, mode.h, ModeBits(mode.format), mode.refresh_rate};
+    };
+    const int count = SDL_GetNumDisplayModes(index);
+    for (int i = 0; i < count; ++i) {
+      SDL_DisplayMode mode;
+      if (SDL_GetDisplayMode(index, i, &mode) == 0) out.modes.push_back(convert(mode));
+    }
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(index, &desktop) == 0) out.desktop = convert(desktop);
+    return out;
+  }
 
   void WarpMouse(int stage_x, int stage_y) override {
     SDL_Rect dest = StageRect();
@@ -344,6 +378,8 @@ class TSdlDisplay : public IDisplay {
 
 class THeadlessDisplay : public IDisplay {
  public:
+  explicit THeadlessDisplay(TDisplayModes modes) : modes_(std::move(modes)) {}
+  TDisplayModes DisplayModes() const override { return modes_; }
   bool Open(const TDisplayOptions&) override { return true; }
   void SetTitle(const std::string&) override {}
   void PollEvents(std::vector<TInputEvent>&) override {}
@@ -364,6 +400,7 @@ class THeadlessDisplay : public IDisplay {
   bool HasWindow() const override { return false; }
 
  private:
+  TDisplayModes modes_;
   bool full_ = false;
   int x_ = 0, y_ = 0;
 };
@@ -371,7 +408,9 @@ class THeadlessDisplay : public IDisplay {
 }  // namespace
 
 std::unique_ptr<IDisplay> CreateWindowDisplay() { return std::make_unique<TSdlDisplay>(); }
-std::unique_ptr<IDisplay> CreateHeadlessDisplay() { return std::make_unique<THeadlessDisplay>(); }
+std::unique_ptr<IDisplay> CreateHeadlessDisplay(TDisplayModes modes) {
+  return std::make_unique<THeadlessDisplay>(std::move(modes));
+}
 
 bool WindowSystemAvailable() {
   const char* x11 = std::getenv("DISPLAY");

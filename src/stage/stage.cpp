@@ -353,7 +353,13 @@ void TOrvoBaseList::PaintAll() {
   if (wipe_) {
     Screen(0).PaintScreen(Screen(0).Surface());
     Screen(1).PaintScreen(Screen(1).Surface());
-    wipe_->Draw(DisplaySurface(), Screen(0).Surface(), Screen(1).Surface());
+    if (wipe_->Step()) {
+      // The time is up: the other screen takes over, whole.
+      EndWipe();
+      SetActiveScreen(active_screen_ ^ 1);
+      Screen(0).PaintScreen(ScreenTarget(Screen(0)));
+      Screen(1).PaintScreen(ScreenTarget(Screen(1)));
+    }
     return;
   }
   Screen(0).PaintScreen(ScreenTarget(Screen(0)));
@@ -363,7 +369,7 @@ void TOrvoBaseList::PaintAll() {
 std::vector<TRect> TOrvoBaseList::PresentRects() const {
   const TRect bounds{0, 0, width_, height_};
   if (wipe_) {
-    TRect area = IntersectRect(wipe_->Area(), bounds);
+    TRect area = IntersectRect(wipe_->UpdateRect(), bounds);
     return area.IsEmpty() ? std::vector<TRect>{} : std::vector<TRect>{area};
   }
   std::vector<TRect> rects;
@@ -381,11 +387,38 @@ void TOrvoBaseList::ClearDirty() {
 
 // ---- transitions, menus, sound, dithering, surfaces
 
-void TOrvoBaseList::StartWipe(std::unique_ptr<IStageWipe> wipe, uint8_t kind) {
-  wipe_ = std::move(wipe);
-  wipe_kind_ = wipe_ ? kind : 0;
-  Screen(0).AddWholeArea();
-  Screen(1).AddWholeArea();
+TCustomWipe* TOrvoBaseList::StartFlip(int screen, int32_t kind, int32_t duration, int32_t elapsed, bool restart,
+                                      bool reverse) {
+  active_screen_ = screen & 1;
+  TCustomWipe* created = nullptr;
+  if (restart || (kind != 0 && !wipe_)) {
+    wipe_.reset();
+    SetActiveScreen(active_screen_);
+    if (kind != 0) {
+      // The wipe reads both screens' own surfaces from the first step on.
+      RenderScreen(active_screen_);
+      RenderScreen(active_screen_ ^ 1);
+      wipe_ =
+          CreateWipe(kind, DisplaySurface(), Screen(active_screen_).Surface(), Screen(active_screen_ ^ 1).Surface());
+      if (wipe_) {
+        wipe_->SetDuration(duration);
+        wipe_->SetReverse(reverse);
+        wipe_->SetRuleLoader([this](const std::string& name, TDIBSurface& picture) {
+          IPictureFiles* files = pictures_->Files();
+          if (!files || !files->Contains(name)) return false;
+          return DecodeRulePicture(files->Load(name), name, files->ImageCode(), picture);
+        });
+        created = wipe_.get();
+      }
+    }
+  }
+  wipe_kind_ = wipe_ ? static_cast<uint8_t>(kind) : 0;
+  if (wipe_) wipe_->SetElapsed(elapsed);
+  return created;
+}
+
+void TOrvoBaseList::SetWipeElapsed(int32_t elapsed) {
+  if (wipe_) wipe_->SetElapsed(elapsed);
 }
 
 void TOrvoBaseList::EndWipe() {

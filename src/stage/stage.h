@@ -22,20 +22,11 @@
 #include "stage/picture_cache.h"
 #include "stage/stage_host.h"
 #include "surface/dibx.h"
+#include "wipe/wipe.h"
 
 namespace orvo {
 
 class TExprEngine;
-
-// A running screen transition as the stage drives it.
-class IStageWipe {
- public:
-  virtual ~IStageWipe() = default;
-  // The display area the transition redraws this frame.
-  virtual TRect Area() const = 0;
-  // Composes both screens' surfaces into the display surface.
-  virtual void Draw(TCustomDIBX& display, TCustomDIBX& screen0, TCustomDIBX& screen1) = 0;
-};
 
 // Creates an object of one kind on a stage (not yet adopted).
 using TKindFactory = std::function<std::unique_ptr<TOrvoObject>(TOrvoBaseList& stage)>;
@@ -158,10 +149,19 @@ class TOrvoBaseList {
   void ClearDirty();
 
   // ---- transitions
-  void StartWipe(std::unique_ptr<IStageWipe> wipe, uint8_t kind);
+  // Makes screen the active one; when restart is set, or a kind is asked
+  // while none runs, frees the running wipe, repaints both screens and
+  // creates the kind's wipe from that screen to the other one with the
+  // duration and direction. Then the wipe's elapsed time := elapsed.
+  // Answers the wipe created now, else null (also for unknown kinds).
+  TCustomWipe* StartFlip(int screen, int32_t kind, int32_t duration, int32_t elapsed, bool restart, bool reverse);
+  // The running wipe's elapsed time (milliseconds since it started).
+  void SetWipeElapsed(int32_t elapsed);
+  // Frees the running wipe; both screens repaint.
   void EndWipe();
   bool WipeRunning() const { return wipe_ != nullptr; }
   uint8_t WipeKind() const { return wipe_kind_; }
+  TCustomWipe* Wipe() const { return wipe_.get(); }
 
   // ---- objects that close on a right click
   void AddMenu(const TOrvoObject& object);
@@ -233,7 +233,7 @@ class TOrvoBaseList {
   int active_screen_ = 0;
   TDIBX display_;
   TDIBX selection_pattern_;
-  std::unique_ptr<IStageWipe> wipe_;
+  std::unique_ptr<TCustomWipe> wipe_;
   uint8_t wipe_kind_ = 0;
   TTimerList events_;
   std::vector<TSlot> slots_;

@@ -123,11 +123,18 @@ TObjectHandle TStageCommands::CreateFlipCover() {
 void TStageCommands::RenderScreen(int index) { stage_->RenderScreen(index); }
 
 bool TStageCommands::StartTransition(const TTransitionSetup& setup) {
-  (void)setup;
-  return false;
+  TCustomWipe* wipe =
+      stage_->StartFlip(stage_->ActiveScreenIndex(), setup.kind, setup.time, 0, /*restart=*/true, setup.reverse);
+  if (!wipe) return false;
+  if (setup.param1) wipe->SetParam(0, *setup.param1);
+  if (setup.param2) wipe->SetParam(1, *setup.param2);
+  if (setup.text) wipe->SetText(*setup.text);
+  if (setup.option) wipe->SetOption(*setup.option);
+  wipe->Prepare();
+  return true;
 }
 
-void TStageCommands::SetTransitionElapsed(int32_t elapsed) { (void)elapsed; }
+void TStageCommands::SetTransitionElapsed(int32_t elapsed) { stage_->SetWipeElapsed(elapsed); }
 
 void TStageCommands::SwitchScreens() {
   if (stage_->WipeRunning()) stage_->EndWipe();

@@ -34,7 +34,8 @@ class TStageCommands : public IStageCommands {
   void PaintAll() override;
   TObjectHandle CreateFlipCover() override;
   void RenderScreen(int index) override;
-  // No wipe engine yet: nothing runs and the command switches at once.
+  // Starts the kind's wipe from the active screen, with the command's
+  // parameters, text and option; false for kind 0 and unknown kinds.
   bool StartTransition(const TTransitionSetup& setup) override;
   void SetTransitionElapsed(int32_t elapsed) override;
   void SwitchScreens() override;

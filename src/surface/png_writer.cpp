@@ -33,9 +33,12 @@ void OnPngWarning(png_structp, png_const_charp) {}
 
 }  // namespace
 
-std::string EncodePngRgba(int width, int height, const uint8_t* rgba, size_t stride) {
+namespace {
+
+// channels: 4 for RGBA, 3 for RGB.
+std::string EncodePng8(int width, int height, const uint8_t* rgba, size_t stride, int channels) {
   if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF || rgba == nullptr ||
-      stride < static_cast<size_t>(width) * 4) {
+      stride < static_cast<size_t>(width) * static_cast<size_t>(channels)) {
     throw EWriteError("PNG: invalid image size");
   }
   TPngWriteState state;
@@ -54,7 +57,8 @@ std::string EncodePngRgba(int width, int height, const uint8_t* rgba, size_t str
   }
   png_set_write_fn(png, &state, AppendBytes, FlushNothing);
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+               channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_compression_level(png, 6);
   png_write_info(png, info);
   for (int y = 0; y < height; ++y) {
@@ -63,6 +67,16 @@ std::string EncodePngRgba(int width, int height, const uint8_t* rgba, size_t str
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
   return std::move(state.bytes);
+}
+
+}  // namespace
+
+std::string EncodePngRgba(int width, int height, const uint8_t* rgba, size_t stride) {
+  return EncodePng8(width, height, rgba, stride, 4);
+}
+
+std::string EncodePngRgb(int width, int height, const uint8_t* rgb, size_t stride) {
+  return EncodePng8(width, height, rgb, stride, 3);
 }
 
 void SavePngRgba(const std::string& path, int width, int height, const uint8_t* rgba, size_t stride) {

@@ -15,4 +15,7 @@ void SavePngRgba(const std::string& path, int width, int height, const uint8_t* 
 // The same, encoded into memory (for tests and callers that write elsewhere).
 std::string EncodePngRgba(int width, int height, const uint8_t* rgba, size_t stride);
 
+// 3 bytes a pixel (R, G, B) as an 8-bit RGB PNG without alpha, in memory.
+std::string EncodePngRgb(int width, int height, const uint8_t* rgb, size_t stride);
+
 }  // namespace orvo

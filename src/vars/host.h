@@ -109,6 +109,15 @@ class ISystemHost {
   virtual int32_t DisplayModeCount() const { return 0; }
   virtual int32_t DisplayModeIndex() const { return 0; }
   virtual void SetDisplayModeIndex(int32_t index) { (void)index; }
+  // The four values of mode index; false outside the list.
+  virtual bool DisplayMode(int32_t index, int32_t& width, int32_t& height, int32_t& bits, int32_t& refresh) const {
+    (void)index;
+    (void)width;
+    (void)height;
+    (void)bits;
+    (void)refresh;
+    return false;
+  }
 
   // ---- message history (the default format)
   virtual int32_t HistoryCount() const { return 0; }

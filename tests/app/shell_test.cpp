@@ -153,6 +153,9 @@ TEST(PlayerOptions, ParsesGameArgumentsAndOurOptions) {
       {{"--fixed-step", "0"}, false},
       {{"--shot", "x.png"}, false},
       {{"--nonsense"}, false},
+      {{"--display-modes", "800x600x16@75,1920x1080x32@60*"}, true},
+      {{"--display-modes", "800x600x16"}, false},
+      {{"--display-modes"}, false},
   };
   for (const auto& c : cases) {
     std::vector<char*> argv{const_cast<char*>("orvoplayer")};

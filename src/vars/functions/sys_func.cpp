@@ -38,6 +38,7 @@ TSysFuncMan::TSysFuncMan() {
   RegisterVariableFunctions(*this);
   RegisterArrayFunctions(*this);
   RegisterPathFunctions(*this);
+  RegisterDisplayFunctions(*this);
 }
 
 void TSysFuncMan::Register(int number, TSysFunction function) {

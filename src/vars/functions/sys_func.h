@@ -84,5 +84,6 @@ void RegisterDateFunctions(TSysFuncMan& functions);
 void RegisterVariableFunctions(TSysFuncMan& functions);
 void RegisterArrayFunctions(TSysFuncMan& functions);
 void RegisterPathFunctions(TSysFuncMan& functions);
+void RegisterDisplayFunctions(TSysFuncMan& functions);
 
 }  // namespace orvo
