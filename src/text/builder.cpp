@@ -236,8 +236,11 @@ class TMarkupBuilder {
 };
 
 void TKwWord::BuildFromMarkup(const std::vector<std::string>& lines) {
+  BuildFromMarkup(lines, engine ? engine->Store().TextDelay() : kDefaultTextDelay);
+}
+
+void TKwWord::BuildFromMarkup(const std::vector<std::string>& lines, int32_t text_delay) {
   ClearGlyphs();
-  int32_t text_delay = engine ? engine->Store().TextDelay() : kDefaultTextDelay;
   TMarkupBuilder builder(*this, text_delay);
   for (const std::string& token : Tokenize(lines)) builder.Token(token);
 }

@@ -57,7 +57,9 @@ class TKwWord {
   // ---- the ways text comes in
   // Builds the glyphs of markup lines (see markup.h); raises EMarkupError at
   // an A tag without HREF or an IF tag without TARGET, keeping what was built.
+  // The wait base is "@TextDelay" of the engine (kDefaultTextDelay without one).
   void BuildFromMarkup(const std::vector<std::string>& lines);
+  void BuildFromMarkup(const std::vector<std::string>& lines, int32_t text_delay);
   // Appends the records and glyphs of a glyph stream read from the stream's
   // position. A stream that fails to load leaves the document as it was.
   void LoadGlyphs(TStream& stream);

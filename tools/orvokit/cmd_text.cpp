@@ -16,6 +16,7 @@
 #include "text/glyph_dump.h"
 #include "text/kw_word.h"
 #include "text/markup.h"
+#include "text/markup_writer.h"
 #include "var_declare.h"
 #include "vars/convert.h"
 #include "vars/engine.h"
@@ -44,24 +45,6 @@ bool ReadInput(const std::string& path, std::string& bytes) {
     return !std::cin.bad();
   }
   return ReadWholeFile(path, bytes);
-}
-
-// Lines end at CR LF, CR or LF; a final line break adds no line.
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char byte = text[i];
-    if (byte == '\r' || byte == '\n') {
-      lines.push_back(std::move(line));
-      line.clear();
-      if (byte == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += byte;
-    }
-  }
-  if (!line.empty()) lines.push_back(std::move(line));
-  return lines;
 }
 
 int Parse(const std::vector<std::string>& args, TTextOptions& options) {
@@ -162,7 +145,7 @@ int RunText(const std::vector<std::string>& args) {
       bytes = std::move(cp932);
     }
     try {
-      document.BuildFromMarkup(SplitLines(bytes));
+      document.BuildFromMarkup(SplitMarkupLines(bytes));
     } catch (const EOrvoError& error) {
       failure = error.what();
     }
