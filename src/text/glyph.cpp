@@ -44,8 +44,8 @@ const std::string& TWdGlyph::LinkHref() const { return Link() ? Link()->href : k
 const std::string& TWdGlyph::LinkTarget() const { return Link() ? Link()->target : kEmpty; }
 bool TWdGlyph::LinkEnabled() const { return Link() && Link()->enabled; }
 
-void TWdGlyph::WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const {
-  writer.WriteInt32(records.ConditionIndex(condition_));
+void TWdGlyph::WriteRecord(std::string& out, const TGlyphStreamWriter& records) const {
+  AppendI32(out, records.ConditionIndex(condition_));
 }
 
 void TWdGlyph::ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) {
@@ -140,12 +140,12 @@ void ReadLink(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) {
 
 }  // namespace
 
-void TWdChar::WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const {
-  TWdGlyph::WriteRecord(writer, records);
-  writer.WriteInt32(records.LinkIndex(link_));
-  writer.WriteInt32(wait_);
-  writer.WriteUInt16(code_);
-  writer.WriteInt32(records.DecorationIndex(decoration_));
+void TWdChar::WriteRecord(std::string& out, const TGlyphStreamWriter& records) const {
+  TWdGlyph::WriteRecord(out, records);
+  AppendI32(out, records.LinkIndex(link_));
+  AppendI32(out, wait_);
+  AppendU16(out, code_);
+  AppendI32(out, records.DecorationIndex(decoration_));
 }
 
 void TWdChar::ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) {
@@ -167,18 +167,18 @@ void TWdChar::Assign(const TWdGlyph& other) {
   ink_bottom = source.ink_bottom;
 }
 
-void TWdImg::WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const {
-  TWdGlyph::WriteRecord(writer, records);
-  writer.WriteInt32(records.LinkIndex(link_));
-  writer.WriteInt32(wait_);
-  writer.WriteString(source);
-  writer.WriteByte(align);
-  writer.WriteString(hover_source);
-  writer.WriteInt32(margin_left);
-  writer.WriteInt32(margin_right);
-  writer.WriteInt32(margin_top);
-  writer.WriteInt32(margin_bottom);
-  writer.WriteString(down_source);
+void TWdImg::WriteRecord(std::string& out, const TGlyphStreamWriter& records) const {
+  TWdGlyph::WriteRecord(out, records);
+  AppendI32(out, records.LinkIndex(link_));
+  AppendI32(out, wait_);
+  AppendString(out, source);
+  AppendByte(out, align);
+  AppendString(out, hover_source);
+  AppendI32(out, margin_left);
+  AppendI32(out, margin_right);
+  AppendI32(out, margin_top);
+  AppendI32(out, margin_bottom);
+  AppendString(out, down_source);
 }
 
 void TWdImg::ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) {
@@ -212,9 +212,9 @@ void TWdImg::Assign(const TWdGlyph& other) {
 
 // ---- operators
 
-void TWdOpeReturn::WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const {
-  TWdGlyph::WriteRecord(writer, records);
-  writer.WriteBool(clear);
+void TWdOpeReturn::WriteRecord(std::string& out, const TGlyphStreamWriter& records) const {
+  TWdGlyph::WriteRecord(out, records);
+  AppendByte(out, clear ? 1 : 0);
 }
 
 void TWdOpeReturn::ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) {
@@ -227,12 +227,12 @@ void TWdOpeReturn::Assign(const TWdGlyph& other) {
   clear = other.Clear();
 }
 
-void TWdOpeDiv::WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const {
-  TWdGlyph::WriteRecord(writer, records);
-  writer.WriteByte(align);
-  writer.WriteInt32(pad_left);
-  writer.WriteInt32(pad_right);
-  writer.WriteBool(no_height);
+void TWdOpeDiv::WriteRecord(std::string& out, const TGlyphStreamWriter& records) const {
+  TWdGlyph::WriteRecord(out, records);
+  AppendByte(out, align);
+  AppendI32(out, pad_left);
+  AppendI32(out, pad_right);
+  AppendByte(out, no_height ? 1 : 0);
 }
 
 void TWdOpeDiv::ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) {
@@ -254,9 +254,9 @@ void TWdOpeDiv::Assign(const TWdGlyph& other) {
   no_height = div.no_height;
 }
 
-void TWdOpeEvent::WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const {
-  TWdGlyph::WriteRecord(writer, records);
-  writer.WriteString(end ? "\x01" + value : value);
+void TWdOpeEvent::WriteRecord(std::string& out, const TGlyphStreamWriter& records) const {
+  TWdGlyph::WriteRecord(out, records);
+  AppendString(out, end ? "\x01" + value : value);
 }
 
 void TWdOpeEvent::ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) {
@@ -288,12 +288,12 @@ void TWdOpeVar::SetLink(std::string_view href, std::string_view target) {
   owner_->links.ChangeLink(link_, href, target);
 }
 
-void TWdOpeVar::WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const {
-  TWdGlyph::WriteRecord(writer, records);
-  writer.WriteInt32(records.DecorationIndex(decoration_));
-  writer.WriteInt32(wait_);
-  writer.WriteInt32(records.LinkIndex(link_));
-  writer.WriteString(TrimText(expression));
+void TWdOpeVar::WriteRecord(std::string& out, const TGlyphStreamWriter& records) const {
+  TWdGlyph::WriteRecord(out, records);
+  AppendI32(out, records.DecorationIndex(decoration_));
+  AppendI32(out, wait_);
+  AppendI32(out, records.LinkIndex(link_));
+  AppendString(out, TrimText(expression));
 }
 
 void TWdOpeVar::ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) {

@@ -147,7 +147,7 @@ class TWdGlyph {
   virtual bool NoHeight() const { return false; }
 
   // Writes the record of the newest stream layout after the type byte.
-  virtual void WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const;
+  virtual void WriteRecord(std::string& out, const TGlyphStreamWriter& records) const;
   // Reads the record of a stream of the version after the type byte; record
   // indexes go to refs and are bound by the document once the stream has loaded.
   virtual void ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs);
@@ -251,7 +251,7 @@ class TWdChar : public TWdReal {
   void SetCharCode(uint16_t code) { code_ = code; }
   std::string Text() const override;
   std::string ShownText() const override { return Text(); }
-  void WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const override;
+  void WriteRecord(std::string& out, const TGlyphStreamWriter& records) const override;
   void ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) override;
   void Assign(const TWdGlyph& other) override;
 
@@ -283,7 +283,7 @@ class TWdImg : public TWdReal {
   void SetAlign(uint8_t value) override { align = value; }
   std::string Value() const override { return source; }
   void SetValue(std::string_view value) override { source = value; }
-  void WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const override;
+  void WriteRecord(std::string& out, const TGlyphStreamWriter& records) const override;
   void ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) override;
   void Assign(const TWdGlyph& other) override;
 
@@ -300,7 +300,7 @@ class TWdOpeReturn : public TWdGlyph {
   bool IsStored() const override { return true; }
   bool Clear() const override { return clear; }
   std::string ShownText() const override { return "\r\n"; }
-  void WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const override;
+  void WriteRecord(std::string& out, const TGlyphStreamWriter& records) const override;
   void ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) override;
   void Assign(const TWdGlyph& other) override;
 
@@ -326,7 +326,7 @@ class TWdOpeDiv : public TWdGlyph {
   int32_t PadLeft() const override { return pad_left; }
   int32_t PadRight() const override { return pad_right; }
   bool NoHeight() const override { return no_height; }
-  void WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const override;
+  void WriteRecord(std::string& out, const TGlyphStreamWriter& records) const override;
   void ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) override;
   void Assign(const TWdGlyph& other) override;
 
@@ -360,7 +360,7 @@ class TWdOpeEvent : public TWdGlyph {
   int32_t Wait() const override { return end ? 1 : 0; }
   std::string Value() const override { return value; }
   void SetValue(std::string_view text) override { value = text; }
-  void WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const override;
+  void WriteRecord(std::string& out, const TGlyphStreamWriter& records) const override;
   void ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) override;
   void Assign(const TWdGlyph& other) override;
 
@@ -384,7 +384,7 @@ class TWdOpeVar : public TWdGlyph {
   void SetWait(int32_t wait) override { wait_ = wait; }
   std::string Value() const override { return expression; }
   void SetValue(std::string_view text) override { expression = text; }
-  void WriteRecord(TBinaryWriter& writer, TGlyphStreamWriter& records) const override;
+  void WriteRecord(std::string& out, const TGlyphStreamWriter& records) const override;
   void ReadRecord(TBinaryReader& reader, int32_t version, TGlyphRefs& refs) override;
   void Assign(const TWdGlyph& other) override;
   void Expand(bool include_history) override;

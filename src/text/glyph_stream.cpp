@@ -11,17 +11,26 @@
 
 namespace orvo {
 
-void TGlyphStreamWriter::Count(std::unordered_map<const void*, int32_t>& index, std::vector<TUse>& uses,
-                               const void* record) {
+void TGlyphStreamWriter::Count(TIndex& index, std::vector<TUse>& uses, const void* record) {
   if (!record) return;
-  auto [it, added] = index.try_emplace(record, static_cast<int32_t>(uses.size()));
-  if (added) uses.push_back({record, 0});
-  ++uses[static_cast<size_t>(it->second)].count;
+  int32_t position = Lookup(index, record);
+  if (position < 0) {
+    position = static_cast<int32_t>(uses.size());
+    index.map.emplace(record, position);
+    uses.push_back({record, 0});
+    index.last = record;
+    index.last_index = position;
+  }
+  ++uses[static_cast<size_t>(position)].count;
 }
 
-int32_t TGlyphStreamWriter::Lookup(const std::unordered_map<const void*, int32_t>& index, const void* record) {
-  auto it = index.find(record);
-  return it == index.end() ? -1 : it->second;
+int32_t TGlyphStreamWriter::Lookup(const TIndex& index, const void* record) {
+  if (record == index.last && record) return index.last_index;
+  auto it = index.map.find(record);
+  if (it == index.map.end()) return -1;
+  index.last = record;
+  index.last_index = it->second;
+  return it->second;
 }
 
 void TGlyphStreamWriter::Use(const TWdCondition* condition, const TDecorate* decoration, const TWdLink* link) {
@@ -214,54 +223,55 @@ void TKwWord::LoadGlyphs(TStream& stream) {
 }
 
 void TKwWord::WriteGlyphs(TStream& stream) const {
-  TGlyphStreamWriter records;
-  for (const auto& glyph : glyphs_) {
-    if (glyph->IsStored()) records.Use(glyph->Condition(), glyph->Decoration(), glyph->Link());
-  }
-  TBinaryWriter writer(stream);
-  writer.WriteBytes("KwWord105");
-  writer.WriteInt32(static_cast<int32_t>(records.Decorations().size()));
-  for (const auto& use : records.Decorations()) {
-    const auto& record = *static_cast<const TDecorate*>(use.record);
-    writer.WriteInt32(use.count);
-    writer.WriteInt32(record.color);
-    writer.WriteInt32(record.border_color);
-    writer.WriteInt32(record.size);
-    writer.WriteByte(record.style);
-    writer.WriteBool(record.no_break);
-    writer.WriteInt32(record.border_width);
-    writer.WriteString(record.face);
-    writer.WriteString(record.ruby);
-    writer.WriteInt32(record.shadow_width);
-    writer.WriteInt32(record.shadow_color);
-  }
-  writer.WriteInt32(static_cast<int32_t>(records.Conditions().size()));
-  for (const auto& use : records.Conditions()) {
-    writer.WriteInt32(use.count);
-    writer.WriteString(static_cast<const TWdCondition*>(use.record)->Text());
-  }
-  writer.WriteInt32(static_cast<int32_t>(records.Links().size()));
-  for (const auto& use : records.Links()) {
-    const auto& link = *static_cast<const TWdLink*>(use.record);
-    writer.WriteInt32(use.count);
-    writer.WriteString(link.href);
-    writer.WriteString(link.target);
-  }
-  int32_t stored = 0;
-  for (const auto& glyph : glyphs_) stored += glyph->IsStored() ? 1 : 0;
-  writer.WriteInt32(stored);
-  for (const auto& glyph : glyphs_) {
-    if (!glyph->IsStored()) continue;
-    writer.WriteByte(glyph->TypeCode());
-    glyph->WriteRecord(writer, records);
-  }
+  std::string bytes = GlyphStreamBytes();
+  stream.WriteBuffer(bytes.data(), bytes.size());
 }
 
 std::string TKwWord::GlyphStreamBytes() const {
-  TMemoryStream stream;
-  WriteGlyphs(stream);
-  const auto& bytes = stream.Bytes();
-  return std::string(bytes.begin(), bytes.end());
+  TGlyphStreamWriter records;
+  int32_t stored = 0;
+  for (const auto& glyph : glyphs_) {
+    if (!glyph->IsStored()) continue;
+    records.Use(glyph->Condition(), glyph->Decoration(), glyph->Link());
+    ++stored;
+  }
+  std::string out;
+  out.reserve(static_cast<size_t>(stored) * 16 + 64);
+  out += "KwWord105";
+  AppendI32(out, static_cast<int32_t>(records.Decorations().size()));
+  for (const auto& use : records.Decorations()) {
+    const auto& record = *static_cast<const TDecorate*>(use.record);
+    AppendI32(out, use.count);
+    AppendI32(out, record.color);
+    AppendI32(out, record.border_color);
+    AppendI32(out, record.size);
+    AppendByte(out, record.style);
+    AppendByte(out, record.no_break ? 1 : 0);
+    AppendI32(out, record.border_width);
+    AppendString(out, record.face);
+    AppendString(out, record.ruby);
+    AppendI32(out, record.shadow_width);
+    AppendI32(out, record.shadow_color);
+  }
+  AppendI32(out, static_cast<int32_t>(records.Conditions().size()));
+  for (const auto& use : records.Conditions()) {
+    AppendI32(out, use.count);
+    AppendString(out, static_cast<const TWdCondition*>(use.record)->Text());
+  }
+  AppendI32(out, static_cast<int32_t>(records.Links().size()));
+  for (const auto& use : records.Links()) {
+    const auto& link = *static_cast<const TWdLink*>(use.record);
+    AppendI32(out, use.count);
+    AppendString(out, link.href);
+    AppendString(out, link.target);
+  }
+  AppendI32(out, stored);
+  for (const auto& glyph : glyphs_) {
+    if (!glyph->IsStored()) continue;
+    AppendByte(out, glyph->TypeCode());
+    glyph->WriteRecord(out, records);
+  }
+  return out;
 }
 
 }  // namespace orvo

@@ -53,8 +53,10 @@ class TTokenizer {
       if (single && byte == '"') quote_ = false;
       return i + length;
     }
+    // Raw blocks open with '<' and close with '<' or '-'.
+    bool may_open_or_close = byte == '<' || byte == '-';
     for (std::string_view opener : kRawOpeners) {
-      if (StartsNoCase(text, i, opener)) {
+      if (may_open_or_close && StartsNoCase(text, i, opener)) {
         if (raw_depth_ == 0) Emit();
         pending_ += opener;
         ++raw_depth_;
@@ -62,7 +64,7 @@ class TTokenizer {
       }
     }
     for (std::string_view closer : kRawClosers) {
-      if (StartsNoCase(text, i, closer)) {
+      if (may_open_or_close && StartsNoCase(text, i, closer)) {
         if (raw_depth_ > 0) --raw_depth_;
         pending_ += closer;
         if (raw_depth_ == 0) Emit();
