@@ -1,6 +1,7 @@
 #include "text/markup_writer.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "base/cp932.h"
 #include "base/error.h"
@@ -67,14 +68,17 @@ class TMarkupWriter {
 
  private:
   bool Glyph(const TWdGlyph& glyph) {
+    bool styled = glyph.Kind() == TGlyphKind::Char || glyph.Kind() == TGlyphKind::Img ||
+                  glyph.Kind() == TGlyphKind::Var || glyph.Kind() == TGlyphKind::HistVar;
+    if (styled && !LinkAndWait(glyph)) return false;
+    if (glyph.Decoration() && !Decoration(*glyph.Decoration())) return false;
     if (!Condition(glyph.ConditionText())) return false;
     switch (glyph.Kind()) {
       case TGlyphKind::Char:
-        return LinkAndWait(glyph) && Decoration(*glyph.Decoration()) && Character(glyph);
+        return Character(glyph);
       case TGlyphKind::Img: {
         const auto& image = static_cast<const TWdImg&>(glyph);
         if (image.source.empty() || image.align < waCenter || image.align > waBottom) return false;
-        if (!LinkAndWait(glyph)) return false;
         Split();
         out_ += "<IMG SRC=";
         if (!RawValue(image.source, out_)) return false;
@@ -131,7 +135,6 @@ class TMarkupWriter {
       case TGlyphKind::HistVar: {
         const auto& variable = static_cast<const TWdOpeVar&>(glyph);
         if (variable.expression.empty() || TrimText(variable.expression) != variable.expression) return false;
-        if (!LinkAndWait(glyph) || !Decoration(*glyph.Decoration())) return false;
         out_ += glyph.Kind() == TGlyphKind::Var ? "<VAR NAME=" : "<HISTCHAR VALUE=";
         if (!RawValue(variable.expression, out_)) return false;
         out_ += '>';
@@ -226,10 +229,18 @@ class TMarkupWriter {
     static const std::pair<uint8_t, const char*> kBits[] = {
         {fsBold, "B"}, {fsItalic, "I"}, {fsUnderline, "U"}, {fsStrikeOut, "S"}};
     if (next.style & ~(fsBold | fsItalic | fsUnderline | fsStrikeOut)) return false;
+    // Closers first, innermost first, then openers: the tags read as nested.
+    for (auto it = std::rbegin(kBits); it != std::rend(kBits); ++it) {
+      if ((current_.style & it->first) && !(next.style & it->first)) {
+        out_ += std::string("</") + it->second + ">";
+        split_ = false;
+      }
+    }
     for (const auto& [bit, name] : kBits) {
-      if ((next.style & bit) == (current_.style & bit)) continue;
-      out_ += (next.style & bit) ? std::string("<") + name + ">" : std::string("</") + name + ">";
-      split_ = false;
+      if (!(current_.style & bit) && (next.style & bit)) {
+        out_ += std::string("<") + name + ">";
+        split_ = false;
+      }
     }
     if (next.no_break != current_.no_break) {
       out_ += next.no_break ? "<NOBR>" : "</NOBR>";
