@@ -60,7 +60,40 @@ void TWdGlyph::Assign(const TWdGlyph& other) {
   SetConditionText(other.ConditionText());
 }
 
+TWdPage* TWdGlyph::OwnerPage() const { return parent ? parent->OwnerPage() : nullptr; }
+int32_t TWdGlyph::ScreenX() const { return (parent ? parent->ScreenX() : 0) + x; }
+int32_t TWdGlyph::ScreenY() const { return (parent ? parent->ScreenY() : 0) + y; }
+int32_t TWdGlyph::PageY() const { return (parent ? parent->PageY() : 0) + y; }
+
+int32_t TWdPage::ScreenX() const { return owner_->draw_origin_x; }
+int32_t TWdPage::ScreenY() const { return owner_->draw_origin_y; }
+int32_t TWdPage::PageY() const { return parent ? TWdGlyph::PageY() : 0; }
+
 // ---- composites
+
+std::string TWdComposite::ShownText() const {
+  // The shown text stops at the first child that has not appeared yet.
+  std::string text;
+  for (const TWdGlyph* child : children_) {
+    if (child->Opacity() <= 0) break;
+    text += child->ShownText();
+  }
+  return text;
+}
+
+const TWdGlyph* TWdComposite::FirstStored() const {
+  for (const TWdGlyph* child : children_) {
+    if (const TWdGlyph* found = child->FirstStored()) return found;
+  }
+  return nullptr;
+}
+
+const TWdGlyph* TWdComposite::LastStored() const {
+  for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+    if (const TWdGlyph* found = (*it)->LastStored()) return found;
+  }
+  return nullptr;
+}
 
 std::string TWdComposite::Text() const {
   std::string text;

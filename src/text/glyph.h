@@ -19,6 +19,7 @@ namespace orvo {
 class TKwWord;
 class TMarkupBuilder;
 class TWdComposite;
+class TWdPage;
 class TOrvoParser;
 
 // Kind codes of the glyph stream.
@@ -89,6 +90,20 @@ class TWdGlyph {
   virtual uint8_t TypeCode() const { return gtNone; }
   // True for the kinds that markup and streams produce.
   virtual bool IsStored() const { return false; }
+
+  // The page that shows this glyph (a page answers itself); null outside a page.
+  virtual TWdPage* OwnerPage() const;
+  // Position on the screen: the parent's plus own; a page answers the document's draw origin.
+  virtual int32_t ScreenX() const;
+  virtual int32_t ScreenY() const;
+  // Position within the page: the parent's plus own; a page without parent answers 0.
+  virtual int32_t PageY() const;
+  void SetBounds(int32_t left, int32_t top, int32_t new_height, int32_t new_width) {
+    x = left, y = top, height = new_height, width = new_width;
+  }
+  // The glyph itself when stored; composites search their children forward or backward.
+  virtual const TWdGlyph* FirstStored() const { return IsStored() ? this : nullptr; }
+  virtual const TWdGlyph* LastStored() const { return IsStored() ? this : nullptr; }
 
   // Composite structure (layout); leaves have no children.
   virtual int32_t ChildCount() const { return 0; }
@@ -180,6 +195,11 @@ class TWdComposite : public TWdGlyph {
     return index >= 0 && index < ChildCount() ? children_[static_cast<size_t>(index)] : nullptr;
   }
   std::string Text() const override;
+  std::string ShownText() const override;
+  const TWdGlyph* FirstStored() const override;
+  const TWdGlyph* LastStored() const override;
+  TWdGlyph* FirstChild() const { return children_.empty() ? nullptr : children_.front(); }
+  TWdGlyph* LastChild() const { return children_.empty() ? nullptr : children_.back(); }
   int32_t IndexOfChild(const TWdGlyph* glyph) const;
   void AddChild(TWdGlyph* glyph);
   // Takes ownership (fillers made by the layout) and shows it as a child.
@@ -202,6 +222,10 @@ class TWdPage : public TWdComposite {
  public:
   using TWdComposite::TWdComposite;
   TGlyphKind Kind() const override { return TGlyphKind::Page; }
+  TWdPage* OwnerPage() const override { return const_cast<TWdPage*>(this); }
+  int32_t ScreenX() const override;
+  int32_t ScreenY() const override;
+  int32_t PageY() const override;
 };
 
 // Indentation filler made by the layout.

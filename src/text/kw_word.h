@@ -4,6 +4,7 @@
 // message object that shows it. Markup, glyph streams, copies and variable
 // values all end in this one structure, which the layout then pages.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -87,6 +88,12 @@ class TKwWord {
   void WriteSettings(TBinaryWriter& writer, int32_t version = kNewestSettingsVersion) const;
   void ReadSettings(TBinaryReader& reader, int32_t version);
   static constexpr int32_t kNewestSettingsVersion = 200;
+
+  // ---- events: the callback receives each event text the reveal reaches
+  std::function<void(TKwWord& document, std::string_view text)> event_callback;
+  void FireEvent(std::string_view text) {
+    if (event_callback) event_callback(*this, text);
+  }
 
   // ---- dirty rectangles of the layout's drawing
   void AddDirtyRect(const TRect& rect);

@@ -68,6 +68,9 @@ TEST(TokenizeTest, CutsTextAndTags) {
       // Trail bytes equal to '\\' are no escapes: ソ and 表 end in 0x5C.
       {{"ソ<B>表\"a\""}, "ソ|<B>|表\"a\""},
       {{"ソ", "表"}, "ソ 表"},
+      // Trail bytes equal to letters and brackets: ア ends in 'A', ボ in '{', マ in '}', ー in '['.
+      {{"<PRE>ア</PRE>ボマー\\{"}, "<PRE>|ア|</PRE>|ボマー{"},
+      {{"\\ボ\\マ<!--ー-->"}, "ボマ|<!--ー-->"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> lines;
