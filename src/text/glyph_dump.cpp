@@ -64,20 +64,10 @@ std::string DumpText(std::string_view bytes) {
       out += utf8;
       i += 2;
     } else {
-      // An unmapped pair: the lead byte as hex, the trail byte taken on its own.
+      // A double-byte character without a Unicode form: both bytes in hex.
       out += Hex2(byte);
-      ++i;
-      uint8_t trail = static_cast<uint8_t>(bytes[i]);
-      if (trail == '\\') {
-        out += "\\\\";
-      } else if (trail >= 0x20 && trail < 0x7F) {
-        out += static_cast<char>(trail);
-      } else if (trail >= 0xA1 && trail <= 0xDF) {
-        out += Cp932ToUtf8(bytes.substr(i, 1));
-      } else {
-        out += Hex2(trail);
-      }
-      ++i;
+      out += Hex2(static_cast<uint8_t>(bytes[i + 1]));
+      i += 2;
     }
   }
   return out;
