@@ -173,17 +173,30 @@ class TMarkupBuilder {
   }
 
   void Characters(std::string_view text) {
-    TDecorateValues values = Decoration();
+    if (text.empty()) return;
+    // One acquire per run: the characters of a token share their style.
+    TDecorate* decoration = document_.decorations.AcquireDecorate(Decoration());
+    TWdLink* link = document_.links.AcquireLink(style_.href, style_.target);
+    TWdCondition* condition = document_.conditions.AcquireCondition(style_.condition);
+    int32_t wait = style_.wait.Top();
+    bool first = true;
     for (size_t i = 0; i < text.size();) {
       size_t length = CharLength(text, i);
       auto character = std::make_unique<TWdChar>(document_);
       character->code_ =
           length == 2 ? static_cast<uint16_t>(static_cast<uint8_t>(text[i]) << 8 | static_cast<uint8_t>(text[i + 1]))
                       : static_cast<uint8_t>(text[i]);
-      character->decoration_ = document_.decorations.AcquireDecorate(values);
-      character->link_ = document_.links.AcquireLink(style_.href, style_.target);
-      character->wait_ = style_.wait.Top();
-      Append(std::move(character));
+      if (!first) {
+        ++decoration->ref_count;
+        ++link->ref_count;
+        ++condition->ref_count;
+      }
+      first = false;
+      character->decoration_ = decoration;
+      character->link_ = link;
+      character->condition_ = condition;
+      character->wait_ = wait;
+      document_.AppendGlyph(std::move(character));
       i += length;
     }
   }
