@@ -131,7 +131,7 @@ TEST(CopyTest, CopiesStoredGlyphsIntoTheTargetsRecords) {
   Build(source,
         "<IF TARGET=k><A HREF=h IfTarget=t><B>ab</B><VAR NAME=v><IMG SRC=p ALIGN=TOP MgnTop=2></A></IF>"
         "<DIV ALIGN=RIGHT PadRight=3><EVENT VALUE=e><BR CLEAR><INDENT><UNDENT><HISTCHAR VALUE=w>");
-  static_cast<TWdOpeEvent*>(source.GlyphAt(6))->end = true;
+  static_cast<TWdOpeEvent&>(*source.GlyphAt(5)).end = true;
   source.frozen_values = {"v=xyz"};
   source.ExpandVars(0, -1, THistoryVars::Skip);
   TKwWord target;
