@@ -30,10 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   orvo::TSpanStream stream(bytes.data(), bytes.size());
   loaded.LoadGlyphs(stream);  // a written stream always loads; an exception here is a finding
   if (loaded.GlyphStreamBytes() != bytes) std::abort();
+  // Markup written back from glyphs that markup made builds the same glyphs.
   std::string markup;
   if (orvo::GlyphsToMarkup(loaded, markup)) {
     try {
-      (void)orvo::MarkupToGlyphStream(markup);
+      if (orvo::MarkupToGlyphStream(markup) != bytes) std::abort();
     } catch (const orvo::EOrvoError&) {
       std::abort();  // markup written from glyphs never lacks HREF or TARGET
     }

@@ -12,8 +12,16 @@ namespace orvo {
 
 namespace {
 
+// A lead byte that ends a value would take the closing quote as its second byte.
+bool EndsInLoneLeadByte(std::string_view value) {
+  size_t last = 0;
+  for (size_t i = 0; i < value.size(); i += CharLength(value, i)) last = i;
+  return !value.empty() && CharLength(value, last) == 1 && IsLeadByte(static_cast<uint8_t>(value[last]));
+}
+
 // Attribute value in double quotes, for attributes the build takes as they are.
 bool RawValue(std::string_view value, std::string& out) {
+  if (EndsInLoneLeadByte(value)) return false;
   for (size_t i = 0; i < value.size(); i += CharLength(value, i)) {
     char byte = value[i];
     if (CharLength(value, i) == 1 && (byte == '"' || byte == '\r' || byte == '\n' || byte == '\t')) return false;
@@ -26,6 +34,7 @@ bool RawValue(std::string_view value, std::string& out) {
 
 // Attribute value in double quotes for the attributes the build unescapes.
 bool EscapedValue(std::string_view value, std::string& out) {
+  if (EndsInLoneLeadByte(value)) return false;
   std::string text;
   for (size_t i = 0; i < value.size();) {
     size_t length = CharLength(value, i);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/cp932.h"
+#include "base/error.h"
 #include "support/test_support.h"
 #include "text/text_fixture.h"
 
@@ -41,6 +42,8 @@ TEST(MarkupWriterTest, StreamsComeBackAsMarkupOnlyWhenItCompilesAlike) {
       {"<VAR NAME=v>", [](TKwWord& d) { static_cast<TWdOpeVar*>(d.GlyphAt(0))->expression = " v"; },
        "<VAR NAME=\"v\">"},
       {"<VAR NAME=v>", [](TKwWord& d) { static_cast<TWdOpeVar*>(d.GlyphAt(0))->expression = ""; }, nullptr},
+      // A value ending in a lone lead byte: in quotes that byte would swallow the closing quote.
+      {"<A HREF=go>x", [](TKwWord& d) { d.GlyphAt(0)->SetLink("go", "a\x81"); }, nullptr},
       {"<EVENT VALUE=e>", [](TKwWord& d) { static_cast<TWdOpeEvent*>(d.GlyphAt(0))->end = true; },
        "<EVENT VALUE=\"e\" END>"},
   };
@@ -57,6 +60,22 @@ TEST(MarkupWriterTest, StreamsComeBackAsMarkupOnlyWhenItCompilesAlike) {
   }
   std::string markup;
   EXPECT_FALSE(GlyphStreamToMarkup("not a stream", markup));
+}
+
+// Markup that a fuzzer found: glyphs built from markup, written back as markup,
+// build the same glyphs again (or have no markup at all).
+TEST(MarkupWriterTest, MalformedMarkupComesBackAlikeOrNotAtAll) {
+  for (const char* name : {"markup_value_ends_in_lead_byte.txt"}) {
+    std::string text = ReadFile(TestDataDir() + "/text/malformed/" + name);
+    TKwWord document;
+    try {
+      document.BuildFromMarkup(SplitMarkupLines(text));
+    } catch (const EOrvoError&) {
+    }
+    std::string markup;
+    if (!GlyphsToMarkup(document, markup)) continue;
+    EXPECT_EQ(MarkupToGlyphStream(markup), document.GlyphStreamBytes()) << name;
+  }
 }
 
 TEST(MarkupWriterTest, SplitsLinesAtEveryBreakButTheLast) {
