@@ -20,8 +20,11 @@ bool EndsInLoneLeadByte(std::string_view value) {
 }
 
 // Attribute value in double quotes, for attributes the build takes as they are.
+// Markup is cut into lines at every CR and LF byte, second bytes of characters included.
+bool HasLineBreakByte(std::string_view value) { return value.find_first_of("\r\n") != std::string_view::npos; }
+
 bool RawValue(std::string_view value, std::string& out) {
-  if (EndsInLoneLeadByte(value)) return false;
+  if (EndsInLoneLeadByte(value) || HasLineBreakByte(value)) return false;
   for (size_t i = 0; i < value.size(); i += CharLength(value, i)) {
     char byte = value[i];
     if (CharLength(value, i) == 1 && (byte == '"' || byte == '\r' || byte == '\n' || byte == '\t')) return false;
@@ -45,6 +48,7 @@ bool EscapedValue(std::string_view value, std::string& out) {
       continue;
     }
     if (length == 1 && (byte == '"' || byte == '\r' || byte == '\n' || byte == '\t')) return false;
+    if (length == 2 && (value[i + 1] == '\r' || value[i + 1] == '\n')) return false;
     if (length == 1 && byte == '\\') {
       text += "\\\\";
     } else {
@@ -168,7 +172,8 @@ class TMarkupWriter {
   bool Character(const TWdGlyph& glyph) {
     uint16_t code = glyph.CharCode();
     if (code > 0xFF) {
-      if (!IsLeadByte(static_cast<uint8_t>(code >> 8))) return false;
+      char trail = static_cast<char>(code & 0xFF);
+      if (!IsLeadByte(static_cast<uint8_t>(code >> 8)) || trail == '\r' || trail == '\n') return false;
       out_ += static_cast<char>(code >> 8);
       out_ += static_cast<char>(code & 0xFF);
       split_ = false;
