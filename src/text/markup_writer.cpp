@@ -175,8 +175,9 @@ class TMarkupWriter {
       char trail = static_cast<char>(code & 0xFF);
       if (!IsLeadByte(static_cast<uint8_t>(code >> 8)) || trail == '\r' || trail == '\n') return false;
       out_ += static_cast<char>(code >> 8);
-      out_ += static_cast<char>(code & 0xFF);
-      split_ = false;
+      out_ += trail;
+      // The build folds a space into any pending text that ends in byte 0x20, second bytes included.
+      split_ = trail == ' ';
       return true;
     }
     char byte = static_cast<char>(code);

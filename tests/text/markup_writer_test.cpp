@@ -65,7 +65,8 @@ TEST(MarkupWriterTest, StreamsComeBackAsMarkupOnlyWhenItCompilesAlike) {
 // Markup that a fuzzer found: glyphs built from markup, written back as markup,
 // build the same glyphs again (or have no markup at all).
 TEST(MarkupWriterTest, MalformedMarkupComesBackAlikeOrNotAtAll) {
-  for (const char* name : {"markup_value_ends_in_lead_byte.txt", "markup_lead_byte_before_line_break.txt"}) {
+  for (const char* name : {"markup_value_ends_in_lead_byte.txt", "markup_lead_byte_before_line_break.txt",
+                           "markup_second_byte_is_a_space.txt"}) {
     std::string text = ReadFile(TestDataDir() + "/text/malformed/" + name);
     TKwWord document;
     try {
