@@ -12,3 +12,7 @@ text="$(tr -d '\n' < "$here/font-text.txt")"
 mkdir -p "$out/fonts"
 "$kit" font make --face "ＭＳ ゴシック" --size 16 --name "デモ文字" -o "$out/fonts/demo16.oft" "$text"
 "$kit" font make --face "ＭＳ ゴシック" --size 24 --style 1 --name "デモ文字" -o "$out/fonts/demo24b.oft" "$text"
+# The hint of the transitions tour: white text with a dark outline, drawn from
+# the default face (its alpha is the glyphs' mask).
+"$kit" font draw --face "ＭＳ ゴシック" --size 16 --outline 1 --color 0xFFFFFF --outline-color 0x402010 \
+  -o "$out/pictures/hint_t.png" "T キーで画面切替の見本（38 種類）" >/dev/null
