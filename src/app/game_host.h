@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "media/media_library.h"
 #include "platform/display.h"
 #include "script/script_services.h"
 #include "stage/stage_host.h"
@@ -43,6 +44,11 @@ class TShellScriptHost : public IScriptHost {
 class TShellStageHost : public IStageHost {
  public:
   explicit TShellStageHost(IDisplay& display) : display_(display) {}
+  // The media layer that @SoundON switches; none until it exists.
+  void SetMedia(IMediaLibrary* media) { media_ = media; }
+  void SetSoundOn(bool on) override {
+    if (media_) media_->SetSoundOn(on);
+  }
   void WarpMouse(int32_t x, int32_t y) override { display_.WarpMouse(x, y); }
   bool MousePosition(int32_t& x, int32_t& y) const override {
     int px = 0, py = 0;
@@ -54,6 +60,7 @@ class TShellStageHost : public IStageHost {
 
  private:
   IDisplay& display_;
+  IMediaLibrary* media_ = nullptr;
 };
 
 }  // namespace orvo

@@ -31,6 +31,7 @@ struct TPlayerOptions {
   std::string trace_file;
   std::string dump_vars_file;
   std::vector<std::string> disc_roots;
+  std::string audio_out;  // render the sound into this WAV file on the game clock
 };
 
 // Parses argv; on a wrong option returns false with a message in error.
