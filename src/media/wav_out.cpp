@@ -141,7 +141,9 @@ bool TWavBuffer::Mix(int16_t* out, size_t out_frames, uint32_t now) {
       o += 2;
     }
   }
-  ended_ = read_position_ >= stream_size_;
+  // A looping source whose read stopped right at the end has not ended: it
+  // goes on from its loop start with the next buffer.
+  ended_ = !loop_ && read_position_ >= stream_size_;
   last_mix_ = now;
   return true;
 }
