@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
+#include "media/media_library.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
-#include "media/media_library.h"
 #include "platform/display.h"
 #include "script/script_services.h"
 #include "stage/stage_host.h"

@@ -101,8 +101,8 @@ int RunPlayer(int argc, char** argv) {
   bool windowed = !options.headless && WindowSystemAvailable();
   std::unique_ptr<IDisplay> display = windowed ? CreateWindowDisplay() : CreateHeadlessDisplay();
   std::unique_ptr<IDialogs> dialogs = windowed ? CreateWindowDialogs() : CreateHeadlessDialogs();
-  std::unique_ptr<IDesktop> desktop = windowed ? CreateSystemDesktop(*dialogs)
-                                               : CreateHeadlessDesktop(*dialogs, PrivateTempFolder() + "/desktop");
+  std::unique_ptr<IDesktop> desktop =
+      windowed ? CreateSystemDesktop(*dialogs) : CreateHeadlessDesktop(*dialogs, PrivateTempFolder() + "/desktop");
   std::unique_ptr<IClock> clock =
       options.fixed_step > 0 ? CreateFixedStepClock(static_cast<uint32_t>(options.fixed_step)) : CreateSteadyClock();
 

@@ -57,7 +57,7 @@ class TVoice {
   uint32_t gain_left_ = 65536;
   uint32_t gain_right_ = 65536;
   std::vector<uint8_t> chunk_;
-  size_t chunk_at_ = 0;     // frames of chunk_ already rendered
+  size_t chunk_at_ = 0;  // frames of chunk_ already rendered
   size_t chunk_frames_ = 0;
 };
 

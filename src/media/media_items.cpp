@@ -29,8 +29,7 @@ int32_t WaveVolume(int32_t volume) { return (std::clamp(volume, -5000, 0) + 5000
 
 // ---- TVoiceItem
 
-TVoiceItem::TVoiceItem(TMediaManager& owner, TAudioEngine& engine, std::unique_ptr<IAudioDecoder> decoder,
-                       TGainLaw law)
+TVoiceItem::TVoiceItem(TMediaManager& owner, TAudioEngine& engine, std::unique_ptr<IAudioDecoder> decoder, TGainLaw law)
     : TDMediaItem(owner), engine_(engine), law_(law) {
   if (decoder) {
     decoder = ToVoiceFormat(std::move(decoder));

@@ -69,8 +69,8 @@ class TResampler : public IAudioDecoder {
   int64_t WindowFrames() const { return static_cast<int64_t>(window_.size()) / in_channels_; }
 
   int32_t Sample(int64_t frame, int channel) const {
-    const size_t at = static_cast<size_t>(frame - window_start_) * static_cast<size_t>(in_channels_) +
-                      static_cast<size_t>(channel);
+    const size_t at =
+        static_cast<size_t>(frame - window_start_) * static_cast<size_t>(in_channels_) + static_cast<size_t>(channel);
     return window_[at];
   }
 

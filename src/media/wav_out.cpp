@@ -77,9 +77,8 @@ int64_t TWavBuffer::SourcePosition() {
   // bytes(t) = bits × t × channels × rate / 8000, rounded; 64 bits, as a
   // minute of CD-quality sound already passes 32.
   auto bytes = [this](int64_t ms) {
-    return static_cast<int64_t>(std::nearbyint(static_cast<double>(int64_t{format_.bits} * ms * format_.channels *
-                                                                   format_.rate) /
-                                               8000.0));
+    return static_cast<int64_t>(
+        std::nearbyint(static_cast<double>(int64_t{format_.bits} * ms * format_.channels * format_.rate) / 8000.0));
   };
   const int64_t position = read_position_ - bytes(owner_.delay_ms_) + bytes(since);
   return std::clamp<int64_t>(position, 0, stream_size_);
@@ -222,8 +221,8 @@ void TWavOut::Fill() {
   }
   const uint32_t now = clock_();
   for (int round = 0; round < 2; ++round) {
-    const bool any_active = std::any_of(sources_.begin(), sources_.end(),
-                                        [](const std::unique_ptr<TWavBuffer>& s) { return s->active_; });
+    const bool any_active =
+        std::any_of(sources_.begin(), sources_.end(), [](const std::unique_ptr<TWavBuffer>& s) { return s->active_; });
     if (queue_.size() >= 2 || !any_active) continue;
     std::vector<int16_t> block = TakeBlock();
     std::fill(block.begin(), block.end(), 0);

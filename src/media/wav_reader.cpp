@@ -69,12 +69,12 @@ struct TMsChannel {
 
 // ---- IMA ADPCM
 constexpr std::array<int32_t, 89> kImaSteps = {
-    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
-    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
-    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
-    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
-    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
-    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+    7,    8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,   28,
+    31,   34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,  118,
+    130,  143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,  494,
+    544,  598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878, 2066,
+    2272, 2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845, 8630,
+    9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 constexpr std::array<int32_t, 16> kImaIndex = {-1, -1, -1, -1, 2, 4, 6, 8, -1, -1, -1, -1, 2, 4, 6, 8};
 
 struct TImaChannel {
@@ -124,8 +124,8 @@ class TWavDecoder : public IAudioDecoder {
   size_t Read(uint8_t* out, size_t frames) override {
     const size_t count = std::min<size_t>(frames, static_cast<size_t>(info_.frames - position_));
     const size_t block = static_cast<size_t>(output_.BlockAlign());
-    const uint8_t* from = from_decoded_ ? reinterpret_cast<const uint8_t*>(decoded_.data())
-                                        : bytes_->data() + data_offset_;
+    const uint8_t* from =
+        from_decoded_ ? reinterpret_cast<const uint8_t*>(decoded_.data()) : bytes_->data() + data_offset_;
     std::memcpy(out, from + static_cast<size_t>(position_) * block, count * block);
     position_ += static_cast<int64_t>(count);
     return count;
@@ -201,7 +201,8 @@ std::vector<int16_t> DecodeImaAdpcm(const TFormatChunk& fmt, const uint8_t* data
   if (block_align < header) Fail("IMA ADPCM block too small");
   if (fmt.bits != 4) Fail("IMA ADPCM other than 4 bits");
   int64_t per_block = ImaBlockFrames(block_align, channels);
-  if (fmt.extra.size() >= 2 && U16(fmt.extra.data()) > 0) per_block = std::min<int64_t>(per_block, U16(fmt.extra.data()));
+  if (fmt.extra.size() >= 2 && U16(fmt.extra.data()) > 0)
+    per_block = std::min<int64_t>(per_block, U16(fmt.extra.data()));
   std::vector<int16_t> out;
   std::vector<int16_t> block_samples;
   for (size_t offset = 0; offset < size; offset += block_align) {
@@ -239,7 +240,8 @@ std::vector<int16_t> DecodeImaAdpcm(const TFormatChunk& fmt, const uint8_t* data
 }  // namespace
 
 bool LooksLikeWav(const std::vector<uint8_t>& bytes) {
-  return bytes.size() >= 12 && std::memcmp(bytes.data(), "RIFF", 4) == 0 && std::memcmp(bytes.data() + 8, "WAVE", 4) == 0;
+  return bytes.size() >= 12 && std::memcmp(bytes.data(), "RIFF", 4) == 0 &&
+         std::memcmp(bytes.data() + 8, "WAVE", 4) == 0;
 }
 
 std::unique_ptr<IAudioDecoder> OpenWavDecoder(TSoundBytes bytes) {

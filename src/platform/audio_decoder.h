@@ -53,6 +53,10 @@ constexpr int32_t kMaxSoundRate = 768000;
 
 // An Ogg Vorbis decoder over the bytes; null when they are not Ogg Vorbis.
 std::unique_ptr<IAudioDecoder> OpenVorbisDecoder(TSoundBytes bytes);
+// Decodes the whole of an Ogg Vorbis file with a bare ov_read loop into
+// out; the yardstick that measures the media layer's own overhead. Returns
+// the number of bytes decoded (0 when the bytes are not Ogg Vorbis).
+size_t DecodeVorbisBare(const TSoundBytes& bytes, std::vector<uint8_t>& out);
 // An FFmpeg decoder of the first audio stream (decoded whole into 16-bit);
 // null when FFmpeg finds no decodable audio.
 std::unique_ptr<IAudioDecoder> OpenFfmpegAudioDecoder(TSoundBytes bytes);

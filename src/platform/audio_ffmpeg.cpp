@@ -282,8 +282,7 @@ std::unique_ptr<IAudioDecoder> OpenFfmpegAudioDecoder(TSoundBytes bytes) {
   if (!collector.Setup()) return nullptr;
   avcodec_free_context(&container.video_codec);
   if (!DecodeAll(
-          container, [&](const AVFrame* frame) { return collector.Add(frame); },
-          [](const AVFrame*) { return true; })) {
+          container, [&](const AVFrame* frame) { return collector.Add(frame); }, [](const AVFrame*) { return true; })) {
     return nullptr;
   }
   return std::make_unique<TDecodedAudio>(AudioInfo(container), std::move(collector.samples));

@@ -73,8 +73,8 @@ class TVorbisDecoder : public IAudioDecoder {
     while (done < frames) {
       int section = 0;
       const size_t want = std::min<size_t>((frames - done) * block, 1 << 20);
-      long got = ov_read(&file_, reinterpret_cast<char*>(out + done * block), static_cast<int>(want), 0, 2, 1,
-                         &section);
+      long got =
+          ov_read(&file_, reinterpret_cast<char*>(out + done * block), static_cast<int>(want), 0, 2, 1, &section);
       if (got == OV_HOLE) continue;
       if (got <= 0) break;
       done += static_cast<size_t>(got) / block;
@@ -95,6 +95,24 @@ class TVorbisDecoder : public IAudioDecoder {
 };
 
 }  // namespace
+
+size_t DecodeVorbisBare(const TSoundBytes& bytes, std::vector<uint8_t>& out) {
+  TMemoryCursor cursor{bytes, 0};
+  OggVorbis_File file{};
+  ov_callbacks callbacks{ReadMemory, SeekMemory, nullptr, TellMemory};
+  if (ov_open_callbacks(&cursor, &file, nullptr, 0, callbacks) != 0) return 0;
+  size_t done = 0;
+  for (;;) {
+    if (out.size() - done < 65536) out.resize(done + 65536 * 4);
+    int section = 0;
+    long got = ov_read(&file, reinterpret_cast<char*>(out.data() + done), 65536, 0, 2, 1, &section);
+    if (got == OV_HOLE) continue;
+    if (got <= 0) break;
+    done += static_cast<size_t>(got);
+  }
+  ov_clear(&file);
+  return done;
+}
 
 std::unique_ptr<IAudioDecoder> OpenVorbisDecoder(TSoundBytes bytes) {
   if (!bytes) return nullptr;

@@ -28,21 +28,20 @@ TEST(AudioEngine, GainsFollowTheDecibelAndLinearLaws) {
     uint32_t left, right;
   };
   const std::vector<TCase> cases = {
-      {TGainLaw::Decibel, 0, 0, 65536, 65536},
-      {TGainLaw::Decibel, -2000, 0, 6554, 6554},        // a tenth, rounded
-      {TGainLaw::Decibel, -600, 0, 32846, 32846},       // 10^-0.3
-      {TGainLaw::Decibel, -9999, 0, 1, 1},              // still audible
-      {TGainLaw::Decibel, -10000, 0, 0, 0},             // exactly silent
-      {TGainLaw::Decibel, -20000, 0, 0, 0},             //
-      {TGainLaw::Decibel, 0, 600, 32846, 65536},        // pan right attenuates the left
-      {TGainLaw::Decibel, 0, -600, 65536, 32846},       // pan left attenuates the right
-      {TGainLaw::Decibel, 0, 10000, 0, 65536},          // fully right
-      {TGainLaw::Decibel, -600, 30000, 0, 32846},       // pan clamped to 10000
-      {TGainLaw::Linear, 0, 0, 65536, 65536},           //
-      {TGainLaw::Linear, -2500, 0, 32768, 32768},       // half way, linear
-      {TGainLaw::Linear, -5000, 0, 0, 0},               //
-      {TGainLaw::Linear, -9000, 5000, 0, 0},            // below -5000 is silent; no pan
-      {TGainLaw::Linear, -1, 10000, 65522, 65522},      //
+      {TGainLaw::Decibel, 0, 0, 65536, 65536},     {TGainLaw::Decibel, -2000, 0, 6554, 6554},  // a tenth, rounded
+      {TGainLaw::Decibel, -600, 0, 32846, 32846},                                              // 10^-0.3
+      {TGainLaw::Decibel, -9999, 0, 1, 1},                                                     // still audible
+      {TGainLaw::Decibel, -10000, 0, 0, 0},                                                    // exactly silent
+      {TGainLaw::Decibel, -20000, 0, 0, 0},                                                    //
+      {TGainLaw::Decibel, 0, 600, 32846, 65536},    // pan right attenuates the left
+      {TGainLaw::Decibel, 0, -600, 65536, 32846},   // pan left attenuates the right
+      {TGainLaw::Decibel, 0, 10000, 0, 65536},      // fully right
+      {TGainLaw::Decibel, -600, 30000, 0, 32846},   // pan clamped to 10000
+      {TGainLaw::Linear, 0, 0, 65536, 65536},       //
+      {TGainLaw::Linear, -2500, 0, 32768, 32768},   // half way, linear
+      {TGainLaw::Linear, -5000, 0, 0, 0},           //
+      {TGainLaw::Linear, -9000, 5000, 0, 0},        // below -5000 is silent; no pan
+      {TGainLaw::Linear, -1, 10000, 65522, 65522},  //
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.volume << " " << c.pan);
@@ -61,8 +60,7 @@ TEST(AudioEngine, RendersVoicesScaledSummedAndSaturated) {
     std::vector<int16_t> expected;  // two frames
   };
   const std::vector<TCase> cases = {
-      {"16-bit stereo at full volume is copied", {test::Pcm16Wav({1000, -1000, 7, -7}, 2)}, 0, 0,
-       {1000, -1000, 7, -7}},
+      {"16-bit stereo at full volume is copied", {test::Pcm16Wav({1000, -1000, 7, -7}, 2)}, 0, 0, {1000, -1000, 7, -7}},
       {"mono goes to both channels", {test::Pcm16Wav({5, 6}, 1)}, 0, 0, {5, 5, 6, 6}},
       {"8-bit as (s - 128) × 256", {test::Pcm8Wav({0, 255}, 1, 44100)}, 0, 0, {-32768, -32768, 32512, 32512}},
       // (s × G + 2^15) >> 16 with G = 32846
@@ -148,8 +146,14 @@ struct TWaveRig {
 };
 
 TEST(WavOut, BufferSizeFollowsTheDelay) {
-  EXPECT_EQ(TWavOut(500, [] { return 0u; }, false).BufferBytes(), 88200u);
-  EXPECT_EQ(TWavOut(100, [] { return 0u; }, false).BufferBytes(), 17640u);
+  EXPECT_EQ(TWavOut(
+                500, [] { return 0u; }, false)
+                .BufferBytes(),
+            88200u);
+  EXPECT_EQ(TWavOut(
+                100, [] { return 0u; }, false)
+                .BufferBytes(),
+            17640u);
 }
 
 TEST(WavOut, ConvertsEachTableRowAndSkipsOtherFormats) {
@@ -162,7 +166,8 @@ TEST(WavOut, ConvertsEachTableRowAndSkipsOtherFormats) {
       {"2 ch 44100 16", test::Pcm16Wav({1, 2, 3, 4, 5, 6, 7, 8}, 2, 44100), {1, 2, 3, 4, 5, 6, 7, 8}},
       {"1 ch 44100 16", test::Pcm16Wav({1, 2, 3, 4}, 1, 44100), {1, 1, 2, 2, 3, 3, 4, 4}},
       {"2 ch 22050 16", test::Pcm16Wav({1, 2, 3, 4}, 2, 22050), {1, 2, 1, 2, 3, 4, 3, 4}},
-      {"2 ch 44100 8", test::Pcm8Wav({0, 255, 129, 127, 128, 128, 128, 128}, 2, 44100),
+      {"2 ch 44100 8",
+       test::Pcm8Wav({0, 255, 129, 127, 128, 128, 128, 128}, 2, 44100),
        {-32768, 32512, 256, -256, 0, 0, 0, 0}},
       {"1 ch 44100 8", test::Pcm8Wav({129, 130, 131, 132}, 1, 44100), {256, 256, 512, 512, 768, 768, 1024, 1024}},
       {"2 ch 22050 8", test::Pcm8Wav({129, 130, 131, 132}, 2, 22050), {256, 512, 256, 512, 768, 1024, 768, 1024}},
@@ -281,7 +286,8 @@ TEST(WavOut, LoopsContinueWithoutAGapAndNeverEnd) {
 
 TEST(WavOut, ThreadedFillStartsAndClosesCleanly) {
   for (int round = 0; round < 3; ++round) {
-    TWavOut out(100, [] { return 0u; }, true);
+    TWavOut out(
+        100, [] { return 0u; }, true);
     out.Open();
     TWavBuffer* source = out.AddSource(Wav16(std::vector<int16_t>(8000, 5), 2));
     source->StartSource();

@@ -30,7 +30,8 @@ std::string RiffWave(const std::vector<TChunk>& chunks) {
 
 std::string FormatBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t block_align, uint16_t bits,
                        const std::string& extra) {
-  std::string body = Le16(tag) + Le16(channels) + Le32(rate) + Le32(rate * block_align) + Le16(block_align) + Le16(bits);
+  std::string body =
+      Le16(tag) + Le16(channels) + Le32(rate) + Le32(rate * block_align) + Le16(block_align) + Le16(bits);
   if (!extra.empty()) body += Le16(static_cast<int32_t>(extra.size())) + extra;
   return body;
 }

@@ -1,5 +1,7 @@
 // Sound objects on a stage with the media managers: volumes, fades, play
 // states, play-end, sound on and off, stops and the save record.
+#include "media/sound_object.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -10,7 +12,6 @@
 #include "media/media_items.h"
 #include "media/media_system.h"
 #include "media/sound_fixture.h"
-#include "media/sound_object.h"
 #include "stage/stage.h"
 
 namespace orvo {
@@ -73,12 +74,12 @@ TEST(SoundArithmetic, VolumesAndPositionsMapAsDocumented) {
   };
   const TPcmFormat cd{2, 44100, 16};
   const std::vector<TPosition> positions = {
-      {3, cd, 528, 2},               // 529.2 bytes: down to a whole frame
-      {10, cd, 1764, 10},            //
-      {13000, cd, 2293200, 13000},   // ms × byte rate passes 32 bits after 12 s
-      {1, {1, 8500, 8}, 8, 0},       // 8.5 rounds half to even
-      {3, {1, 8500, 8}, 26, 3},      // 25.5 too
-      {1, {2, 22050, 8}, 44, 0},     // 44.1 -> 44
+      {3, cd, 528, 2},              // 529.2 bytes: down to a whole frame
+      {10, cd, 1764, 10},           //
+      {13000, cd, 2293200, 13000},  // ms × byte rate passes 32 bits after 12 s
+      {1, {1, 8500, 8}, 8, 0},      // 8.5 rounds half to even
+      {3, {1, 8500, 8}, 26, 3},     // 25.5 too
+      {1, {2, 22050, 8}, 44, 0},    // 44.1 -> 44
       {0, cd, 0, 0},
   };
   for (const TPosition& c : positions) {
@@ -142,9 +143,7 @@ struct TSoundRig {
   TMediaSystem media;
 };
 
-std::string Constant(int16_t value, size_t frames) {
-  return test::Pcm16Wav(std::vector<int16_t>(frames, value), 1);
-}
+std::string Constant(int16_t value, size_t frames) { return test::Pcm16Wav(std::vector<int16_t>(frames, value), 1); }
 
 TEST(SoundObject, PlaysAtOnceAtItsVolumeOrFadesIn) {
   TSoundRig rig;
@@ -177,8 +176,8 @@ TEST(SoundObject, PostsPlayEndOnceUnlessLooping) {
     SCOPED_TRACE(c.loop);
     TSoundRig rig;
     rig.files["s.wav"] = Constant(100, 441);  // 10 ms
-    TOrvoSound* sound = rig.NewSound("s", "s.wav",
-                                     {{PR_REPEAT, TPropValue::Bool(c.loop)}, {PR_ONPLAYEND, TPropValue::Str("end")}});
+    TOrvoSound* sound =
+        rig.NewSound("s", "s.wav", {{PR_REPEAT, TPropValue::Bool(c.loop)}, {PR_ONPLAYEND, TPropValue::Str("end")}});
     for (int i = 0; i < 10; ++i) rig.Step(15);
     EXPECT_EQ(rig.PlayEndEvents(), c.events);
     EXPECT_EQ(sound->Ended(), c.ended);
@@ -266,10 +265,11 @@ TEST(SoundObject, SaveRecordKeepsStatesByLengthAndVersion) {
     SCOPED_TRACE(c.name);
     TSoundRig rig;
     rig.files["a.wav"] = Constant(1000, c.frames);
-    TOrvoSound* sound =
-        rig.NewSound("a", "a.wav",
-                     {{PR_REPEAT, TPropValue::Bool(c.loop)}, {PR_REWINDONLOAD, TPropValue::Bool(c.rewind)},
-                      {PR_VOLUME, TPropValue::Int(700)}, {PR_REPEATPOS, TPropValue::Int(20)}});
+    TOrvoSound* sound = rig.NewSound("a", "a.wav",
+                                     {{PR_REPEAT, TPropValue::Bool(c.loop)},
+                                      {PR_REWINDONLOAD, TPropValue::Bool(c.rewind)},
+                                      {PR_VOLUME, TPropValue::Int(700)},
+                                      {PR_REPEATPOS, TPropValue::Int(20)}});
     for (int i = 0; i < 20; ++i) rig.Step(15);
     TMemoryStream stream;
     TBinaryWriter writer(stream);

@@ -137,7 +137,8 @@ int Tone(const std::vector<std::string>& args) {
   std::vector<int16_t> samples(frames * static_cast<size_t>(channels));
   const double pi = std::acos(-1.0);
   for (size_t i = 0; i < frames; ++i) {
-    const double phase = 2 * pi * static_cast<double>(std::llabs(freq)) * static_cast<double>(i) / static_cast<double>(rate);
+    const double phase =
+        2 * pi * static_cast<double>(std::llabs(freq)) * static_cast<double>(i) / static_cast<double>(rate);
     double v = freq == 0 ? 0.0 : std::sin(phase);
     if (freq < 0) v = v >= 0 ? 1.0 : -1.0;
     const auto s = static_cast<int16_t>(std::nearbyint(v * static_cast<double>(amplitude)));
@@ -145,8 +146,8 @@ int Tone(const std::vector<std::string>& args) {
   }
   const bool ogg = output.size() > 4 && output.compare(output.size() - 4, 4, ".ogg") == 0;
   if (ogg) {
-    std::vector<uint8_t> bytes = EncodeVorbis(samples.data(), frames, static_cast<int32_t>(channels),
-                                              static_cast<int32_t>(rate));
+    std::vector<uint8_t> bytes =
+        EncodeVorbis(samples.data(), frames, static_cast<int32_t>(channels), static_cast<int32_t>(rate));
     if (bytes.empty()) throw EOrvoError("cannot encode " + output);
     WriteFileAtomically(output, std::string(bytes.begin(), bytes.end()));
     return 0;
@@ -168,11 +169,11 @@ int Run(const std::vector<std::string>& args) {
   return UsageError(kName, "unknown action " + args[0]);
 }
 
-const bool kRegistered = RegisterCommand(
-    {kName,
-     "info FILE | decode FILE -o OUT.wav | tone -o OUT.wav|OUT.ogg [--ms N] [--freq HZ] [--rate HZ] "
-     "[--channels 1|2] [--bits 8|16] [--amplitude A]",
-     "describe a sound file, decode it to 16-bit WAV, or make a test tone", Run});
+const bool kRegistered =
+    RegisterCommand({kName,
+                     "info FILE | decode FILE -o OUT.wav | tone -o OUT.wav|OUT.ogg [--ms N] [--freq HZ] [--rate HZ] "
+                     "[--channels 1|2] [--bits 8|16] [--amplitude A]",
+                     "describe a sound file, decode it to 16-bit WAV, or make a test tone", Run});
 
 }  // namespace
 }  // namespace orvo::kit
