@@ -60,11 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   const int32_t version = 100 + data[0] % 102;
   TRuntimeState state;
-  TOrvoBaseList stage(state);
+  // The media system outlives the stage whose sounds hold its items.
   TMediaSystem media(Services(), (data[1] & 1) != 0, 100, false,
                      [&state] { return static_cast<uint32_t>(state.total_elapsed); });
+  TOrvoBaseList stage(state);
   media.RegisterKinds(stage);
   auto* sound = static_cast<TOrvoSound*>(stage.CreateByKind(kcSound));
+  const TObjectHandle handle = sound->Handle();
   std::string saved;
   try {
     TSpanStream stream(reinterpret_cast<const char*>(data) + 2, size - 2);
@@ -76,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       int16_t out[1323];
       media.Engine().Render(out, 661);
     }
-    if (stage.Resolve(sound->Handle()) == nullptr) return 0;
+    // A finished sound may have deleted itself.
+    if (stage.Resolve(handle) == nullptr) return 0;
     TMemoryStream out;
     TBinaryWriter writer(out);
     sound->WriteState(writer);

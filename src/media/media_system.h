@@ -65,7 +65,8 @@ class TMediaSystem {
   void Suspend();
   void Resume();
 
-  // Registers the sound kind (17) on a stage.
+  // Registers the sound kind (17) on a stage, which must be destroyed
+  // before this system: its sounds hold the managers' items.
   void RegisterKinds(TOrvoBaseList& stage);
 
  private:

@@ -290,7 +290,9 @@ std::unique_ptr<IAudioDecoder> OpenWavDecoder(TSoundBytes bytes) {
     tag = U16(f.extra.data() + 6);
   }
   if (f.channels < 1 || f.channels > kMaxSoundChannels) Fail("channel count");
-  if (f.rate < 1 || f.rate > static_cast<uint32_t>(kMaxSoundRate)) Fail("sample rate");
+  if (f.rate < static_cast<uint32_t>(kMinSoundRate) || f.rate > static_cast<uint32_t>(kMaxSoundRate)) {
+    Fail("sample rate");
+  }
   if (f.block_align == 0) Fail("block align");
   TSoundInfo info;
   info.channels = f.channels;

@@ -48,7 +48,9 @@ class IAudioDecoder {
 
 // Channel counts beyond this are refused: the mixer keeps at most stereo.
 constexpr int32_t kMaxSoundChannels = 8;
-// Rates outside 1 Hz .. this are refused as damage.
+// Rates outside these are refused as damage (a lower rate would also make
+// resampling stretch a small file into hours of sound).
+constexpr int32_t kMinSoundRate = 1000;
 constexpr int32_t kMaxSoundRate = 768000;
 
 // An Ogg Vorbis decoder over the bytes; null when they are not Ogg Vorbis.

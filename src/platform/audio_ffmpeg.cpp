@@ -149,7 +149,7 @@ class TAudioCollector {
 
   bool Setup() {
     channels_ = codec_->ch_layout.nb_channels;
-    if (channels_ < 1 || channels_ > kMaxSoundChannels || codec_->sample_rate < 1 ||
+    if (channels_ < 1 || channels_ > kMaxSoundChannels || codec_->sample_rate < kMinSoundRate ||
         codec_->sample_rate > kMaxSoundRate) {
       return false;
     }

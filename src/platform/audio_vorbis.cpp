@@ -49,7 +49,7 @@ class TVorbisDecoder : public IAudioDecoder {
     if (ov_open_callbacks(&cursor_, &file_, nullptr, 0, callbacks) != 0) return false;
     open_ = true;
     vorbis_info* info = ov_info(&file_, -1);
-    if (!info || info->channels < 1 || info->channels > kMaxSoundChannels || info->rate < 1 ||
+    if (!info || info->channels < 1 || info->channels > kMaxSoundChannels || info->rate < kMinSoundRate ||
         info->rate > kMaxSoundRate) {
       return false;
     }

@@ -2,6 +2,9 @@
 // saturation, loops, ends and the timing of positions.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "media/audio_engine.h"
 #include "media/sound_decoder.h"
 #include "media/sound_fixture.h"
@@ -284,16 +287,46 @@ TEST(WavOut, LoopsContinueWithoutAGapAndNeverEnd) {
   EXPECT_EQ(rig.out.QueuedCount(), 0u);
 }
 
+// A device thread pulls from the engine while the mixer fills on its own
+// thread and the main thread changes sources: built with -fsanitize=thread
+// this must report nothing (it did not when checked).
 TEST(WavOut, ThreadedFillStartsAndClosesCleanly) {
   for (int round = 0; round < 3; ++round) {
+    TAudioEngine engine;
+    std::atomic<uint32_t> now{0};
     TWavOut out(
-        100, [] { return 0u; }, true);
+        100, [&now] { return now.load(); }, true);
+    engine.SetQueue(&out);
     out.Open();
+    std::atomic<bool> stop{false};
+    std::thread device([&] {
+      std::vector<int16_t> buffer(2048);
+      while (!stop) {
+        engine.Render(buffer.data(), 1024);
+        now += 23;
+        std::this_thread::yield();
+      }
+    });
+    auto voice = engine.AddVoice(Wav16(std::vector<int16_t>(8000, 5), 2));
+    engine.SetLoop(*voice, true, 100);
+    engine.Play(*voice);
     TWavBuffer* source = out.AddSource(Wav16(std::vector<int16_t>(8000, 5), 2));
+    source->SetLoop(true, 0);
     source->StartSource();
-    std::vector<int32_t> acc(2000, 0);
-    for (int i = 0; i < 20; ++i) out.MixQueued(acc.data(), 1000);
+    for (int i = 0; i < 50; ++i) {
+      engine.SetGain(*voice, TGainLaw::Decibel, -i * 10, i);
+      source->SetSourceVolume(i);
+      (void)source->SourcePosition();
+      (void)source->SourceEnded();
+      if (i == 20) source->PauseSource();
+      if (i == 30) source->StartSource();
+      std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+    engine.RemoveVoice(voice);
     out.Close();
+    stop = true;
+    device.join();
+    engine.SetQueue(nullptr);
   }
 }
 

@@ -139,8 +139,9 @@ struct TSoundRig {
 
   std::map<std::string, std::string> files;
   TRuntimeState state;
-  TOrvoBaseList stage{state};
+  // The media system outlives the stage whose sounds hold its items.
   TMediaSystem media;
+  TOrvoBaseList stage{state};
 };
 
 std::string Constant(int16_t value, size_t frames) { return test::Pcm16Wav(std::vector<int16_t>(frames, value), 1); }

@@ -181,6 +181,8 @@ TEST(WavReader, RefusesDamagedHeaders) {
       {"no channels", RiffWave({{"fmt ", FormatBody(1, 0, 44100, 2, 16)}, {"data", "ab"}})},
       {"too many channels", RiffWave({{"fmt ", FormatBody(1, 9, 44100, 18, 16)}, {"data", "ab"}})},
       {"rate 0", RiffWave({{"fmt ", FormatBody(1, 1, 0, 2, 16)}, {"data", "ab"}})},
+      // Found by the fuzzer: 60 Hz resampled to 44100 Hz grew 735 times.
+      {"rate below 1000 Hz", RiffWave({{"fmt ", FormatBody(1, 2, 60, 4, 16)}, {"data", "abcdabcd"}})},
       {"12-bit PCM", RiffWave({{"fmt ", FormatBody(1, 1, 44100, 2, 12)}, {"data", "ab"}})},
       {"block align against the sample size", RiffWave({{"fmt ", FormatBody(1, 2, 44100, 2, 16)}, {"data", "ab"}})},
       {"unknown encoding", RiffWave({{"fmt ", FormatBody(0x55, 1, 44100, 2, 16)}, {"data", "ab"}})},
