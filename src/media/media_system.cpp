@@ -9,6 +9,8 @@
 #include "media/media_items.h"
 #include "media/sound_decoder.h"
 #include "media/sound_object.h"
+#include "media/video_item.h"
+#include "media/video_object.h"
 #include "stage/stage.h"
 
 namespace orvo {
@@ -47,7 +49,7 @@ TMediaSystem::TMediaSystem(TMediaServices services, bool use_direct_sound, int32
       cdda_([this](TMediaManager& owner, const std::string& source) { return MakeCdItem(owner, source); }),
       // MIDI items arrive with the sequencer.
       midi_(nullptr),
-      video_(nullptr, false) {
+      video_([this](TMediaManager& owner, const std::string& source) { return MakeVideoItem(owner, source); }, false) {
   engine_.SetQueue(wav_out_.get());
 }
 
@@ -127,6 +129,20 @@ std::unique_ptr<TDMediaItem> TMediaSystem::MakeCdItem(TMediaManager& owner, cons
   return std::make_unique<TVoiceItem>(owner, engine_, std::move(decoder), TGainLaw::Linear);
 }
 
+std::unique_ptr<TDMediaItem> TMediaSystem::MakeVideoItem(TMediaManager& owner, const std::string& source) {
+  std::unique_ptr<TVideoClip> clip;
+  try {
+    clip = OpenFfmpegVideo(LoadShared(services_, source));
+  } catch (const EOrvoError&) {
+    clip = nullptr;
+  }
+  if (!clip) {
+    std::fprintf(stderr, "orvoplayer: cannot decode the video %s\n", Cp932ToUtf8(source).c_str());
+    return nullptr;
+  }
+  return std::make_unique<TVideoItem>(owner, engine_, std::move(clip));
+}
+
 int32_t TMediaSystem::MeasureLength(const std::string& source) {
   try {
     std::unique_ptr<IAudioDecoder> decoder;
@@ -163,6 +179,7 @@ void TMediaSystem::Resume() {
 
 void TMediaSystem::RegisterKinds(TOrvoBaseList& stage) {
   stage.RegisterKind(kcSound, [this](TOrvoBaseList& s) { return std::make_unique<TOrvoSound>(s, *this); });
+  stage.RegisterKind(kcVideo, [this](TOrvoBaseList& s) { return std::make_unique<TOrvoVideo>(s, *this); });
 }
 
 }  // namespace orvo

@@ -65,7 +65,7 @@ class TMediaSystem {
   void Suspend();
   void Resume();
 
-  // Registers the sound kind (17) on a stage, which must be destroyed
+  // Registers the sound (17) and video (16) kinds on a stage, which must be destroyed
   // before this system: its sounds hold the managers' items.
   void RegisterKinds(TOrvoBaseList& stage);
 
@@ -73,6 +73,7 @@ class TMediaSystem {
   std::unique_ptr<TDMediaItem> MakeOggItem(TMediaManager& owner, const std::string& source);
   std::unique_ptr<TDMediaItem> MakeVoiceItem(TMediaManager& owner, const std::string& source);
   std::unique_ptr<TDMediaItem> MakeCdItem(TMediaManager& owner, const std::string& source);
+  std::unique_ptr<TDMediaItem> MakeVideoItem(TMediaManager& owner, const std::string& source);
 
   TMediaServices services_;
   bool use_direct_sound_;
