@@ -9,8 +9,11 @@
 #include <map>
 
 #include "base/binary_io.h"
+#include "base/stream.h"
 #include "media/sound_fixture.h"
+#include "platform/video_encoder.h"
 #include "support/test_support.h"
+#include "surface/picture_io.h"
 
 namespace orvo {
 namespace {
@@ -255,6 +258,37 @@ TEST(GameSound, CdTracksPlayFromTheGameFolderAtTheLinearVolume) {
       Mismatches(c, 0, c.left.size(), [&](size_t i) { return i >= start && i < end ? int16_t{5000} : int16_t{0}; }),
       0u);
   EXPECT_NE(c.output.find("cd/track03"), std::string::npos) << c.output;
+}
+
+// The pixel at (x, y) of a PNG file, without alpha.
+uint32_t PngPixel(const std::string& path, int32_t x, int32_t y) {
+  const std::string bytes = test::ReadFile(path);
+  TSpanStream stream(bytes.data(), bytes.size());
+  TDIBSurface picture;
+  ReadPng(stream, picture);
+  return picture.GetPixel(x, y) & 0xFFFFFF;
+}
+
+TEST(GameSound, VideoFramesFollowTheSoundClockInShots) {
+  // Three frames of 100 ms; colours that read the same in either channel order.
+  const std::vector<uint32_t> colours = {0xFF00FF00, 0xFFFF00FF, 0xFF404040};
+  std::vector<std::vector<uint32_t>> frames;
+  for (uint32_t colour : colours) frames.emplace_back(8 * 6, colour);
+  const std::vector<uint8_t> video = EncodeRawVideo(frames, 8, 6, 10);
+  const std::string game = BuildGame("video", "movie PR_NAME=\"v\", PR_SOURCE=\"v.nut\", PR_LEFT=4, PR_TOP=4\n",
+                                     {{"v.nut", std::string(video.begin(), video.end())}});
+  std::string output;
+  std::string shots;
+  // The video starts in step 1; at step k it has played floor(15k × 44.1) - 661 frames:
+  // step 5 60 ms (frame 0), step 8 105 ms (frame 1), step 15 210 ms (frame 2).
+  for (int step : {5, 8, 15})
+    shots += " --shot " + std::to_string(step) + ":" + game + "/s" + std::to_string(step) + ".png";
+  ASSERT_EQ(test::RunCommand(Player() + " " + game + " --headless --fixed-step 15 --frames 16" + shots, &output), 0)
+      << output;
+  EXPECT_EQ(PngPixel(game + "/s5.png", 6, 6), 0x00FF00u);
+  EXPECT_EQ(PngPixel(game + "/s8.png", 6, 6), 0xFF00FFu);
+  EXPECT_EQ(PngPixel(game + "/s15.png", 6, 6), 0x404040u);
+  EXPECT_EQ(PngPixel(game + "/s15.png", 1, 1), PngPixel(game + "/s5.png", 1, 1));  // outside the video: the screen
 }
 
 }  // namespace
