@@ -36,8 +36,6 @@ struct TFormatChunk {
   std::vector<uint8_t> extra;  // bytes after the 16-byte core (cbSize excluded)
 };
 
-int16_t Saturate16(int32_t v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); }
-
 int16_t FloatToInt16(double v) {
   if (std::isnan(v)) return 0;
   const double scaled = std::nearbyint(v * 32768.0);
@@ -49,20 +47,18 @@ int16_t FloatToInt16(double v) {
 // ---- Microsoft ADPCM
 constexpr std::array<int32_t, 16> kMsAdapt = {230, 230, 230, 230, 307, 409, 512, 614,
                                               768, 614, 512, 409, 307, 230, 230, 230};
-constexpr std::array<std::array<int32_t, 2>, 7> kMsDefaultCoefs = {
-    {{256, 0}, {512, -256}, {0, 0}, {192, 64}, {240, 0}, {460, -208}, {392, -232}}};
-
 struct TMsChannel {
   int32_t coef1 = 0, coef2 = 0, delta = 0, sample1 = 0, sample2 = 0;
   int16_t Next(int nibble) {
-    const int32_t signed_nibble = nibble >= 8 ? nibble - 16 : nibble;
-    int32_t predicted = (sample1 * coef1 + sample2 * coef2) >> 8;
+    const int64_t signed_nibble = nibble >= 8 ? nibble - 16 : nibble;
+    // 64 bits and a bounded step: damaged blocks would overflow 32 bits.
+    int64_t predicted = (int64_t{sample1} * coef1 + int64_t{sample2} * coef2) >> 8;
     predicted += signed_nibble * delta;
-    const int16_t out = Saturate16(predicted);
+    const int16_t out = static_cast<int16_t>(std::clamp<int64_t>(predicted, -32768, 32767));
     sample2 = sample1;
     sample1 = out;
-    delta = (kMsAdapt[static_cast<size_t>(nibble)] * delta) >> 8;
-    if (delta < 16) delta = 16;
+    delta = static_cast<int32_t>(
+        std::clamp<int64_t>((int64_t{kMsAdapt[static_cast<size_t>(nibble)]} * delta) >> 8, 16, 1 << 24));
     return out;
   }
 };

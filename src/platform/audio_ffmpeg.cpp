@@ -190,8 +190,7 @@ class TAudioCollector {
 
 class TVideoCollector {
  public:
-  TVideoCollector(AVCodecContext* codec, AVRational time_base, size_t max_frames)
-      : codec_(codec), time_base_(time_base), max_frames_(max_frames) {}
+  TVideoCollector(AVRational time_base, size_t max_frames) : time_base_(time_base), max_frames_(max_frames) {}
   ~TVideoCollector() { sws_freeContext(scaler_); }
   TVideoCollector(const TVideoCollector&) = delete;
   TVideoCollector& operator=(const TVideoCollector&) = delete;
@@ -220,7 +219,6 @@ class TVideoCollector {
   }
 
  private:
-  AVCodecContext* codec_;
   AVRational time_base_;
   size_t max_frames_;
   SwsContext* scaler_ = nullptr;
@@ -301,8 +299,7 @@ std::unique_ptr<TVideoClip> OpenFfmpegVideo(TSoundBytes bytes, size_t max_frames
       avcodec_free_context(&container.audio_codec);
     }
   }
-  TVideoCollector video(container.video_codec, container.format->streams[container.video_stream]->time_base,
-                        max_frames);
+  TVideoCollector video(container.format->streams[container.video_stream]->time_base, max_frames);
   if (!DecodeAll(
           container, [&](const AVFrame* frame) { return audio->Add(frame); },
           [&](const AVFrame* frame) { return video.Add(frame, *clip); })) {

@@ -172,6 +172,18 @@ TEST(WavReader, PartialAdpcmBlocksDecodeWhatTheyHold) {
   EXPECT_EQ(decoder->Info().frames, 10);
 }
 
+TEST(WavReader, MsAdpcmStepsGrowWithoutOverflow) {
+  // Nibble 7 again and again: the step grows 2.4 times a sample and the
+  // prediction of full-scale samples with full-scale coefficients passes 32 bits.
+  std::string extra = Le16(202) + Le16(1) + Le16(-32768) + Le16(-32768);
+  const std::string block = std::string("\x00", 1) + Le16(16) + Le16(-32768) + Le16(-32768) + std::string(100, '\x77');
+  const std::string file = RiffWave({{"fmt ", FormatBody(2, 1, 22050, 107, 4, extra)}, {"data", block}});
+  std::unique_ptr<IAudioDecoder> decoder = OpenWavDecoder(Bytes(file));
+  const std::vector<int16_t> samples = test::DecodeAll(*decoder);
+  ASSERT_EQ(samples.size(), 202u);
+  EXPECT_EQ(samples.back(), 32767);
+}
+
 TEST(WavReader, RefusesDamagedHeaders) {
   const std::string fmt16 = FormatBody(1, 1, 44100, 2, 16);
   const std::vector<std::pair<const char*, std::string>> cases = {
