@@ -214,12 +214,15 @@ TEST(WavOut, VolumeShiftsAndSourcesSaturate) {
     rig.out.Fill();
     EXPECT_EQ(rig.Take(1), c.expected);
   }
+  // Each source is added with saturation in list order: +30000 +30000
+  // -30000 gives 2767, not the 30000 of a saturated sum.
   TWaveRig rig;
-  for (int i = 0; i < 2; ++i) {
-    rig.out.AddSource(OpenWavDecoder(test::Bytes(test::Pcm16Wav({30000, -30000}, 2))))->StartSource();
+  for (int16_t level : {30000, 30000, -30000}) {
+    const int16_t other = static_cast<int16_t>(-level);
+    rig.out.AddSource(OpenWavDecoder(test::Bytes(test::Pcm16Wav({level, other}, 2))))->StartSource();
   }
   rig.out.Fill();
-  EXPECT_EQ(rig.Take(1), (std::vector<int32_t>{32767, -32768}));
+  EXPECT_EQ(rig.Take(1), (std::vector<int32_t>{2767, -2768}));
 }
 
 TEST(WavOut, QueuesTwoBuffersAndTracksWhatIsHeard) {
