@@ -78,7 +78,8 @@ struct TVideoClip {
 };
 
 // Decodes a video file through FFmpeg; null when it holds no video stream.
-// Frames beyond max_frames are dropped (a bound for untrusted files).
+// Pictures beyond max_frames or 512 MB are dropped (a bound for untrusted
+// files; it also cuts long videos short, since every picture is kept).
 std::unique_ptr<TVideoClip> OpenFfmpegVideo(TSoundBytes bytes, size_t max_frames = 20000);
 
 }  // namespace orvo

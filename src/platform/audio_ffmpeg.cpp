@@ -197,11 +197,13 @@ class TVideoCollector {
 
   bool Add(const AVFrame* frame, TVideoClip& clip) {
     if (frame->width <= 0 || frame->height <= 0 || frame->width > 8192 || frame->height > 8192) return false;
-    if (clip.frames.size() >= max_frames_) return true;
     if (clip.width == 0) {
       clip.width = frame->width;
       clip.height = frame->height;
     }
+    // Pictures are kept decoded: past the bound the rest of a long video is dropped.
+    const size_t picture_bytes = static_cast<size_t>(clip.width) * static_cast<size_t>(clip.height) * 4;
+    if (clip.frames.size() >= max_frames_ || (clip.frames.size() + 1) * picture_bytes > kMaxDecodedBytes) return true;
     if (frame->width != clip.width || frame->height != clip.height) return true;
     scaler_ = sws_getCachedContext(scaler_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
                                    clip.width, clip.height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
