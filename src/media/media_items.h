@@ -61,6 +61,28 @@ class TVoiceItem : public TDMediaItem {
   bool broken_ended_ = false;
 };
 
+// Ogg Vorbis and WAV sources with the direct path on (OggMan).
+class TOggItem : public TVoiceItem {
+ public:
+  TOggItem(TMediaManager& owner, TAudioEngine& engine, std::unique_ptr<IAudioDecoder> decoder)
+      : TVoiceItem(owner, engine, std::move(decoder), TGainLaw::Decibel) {}
+};
+
+// Media-player audio (".wma", ".asf", ".wmv"), decoded by FFmpeg (WmpMan).
+class TWmpItem : public TVoiceItem {
+ public:
+  TWmpItem(TMediaManager& owner, TAudioEngine& engine, std::unique_ptr<IAudioDecoder> decoder)
+      : TVoiceItem(owner, engine, std::move(decoder), TGainLaw::Decibel) {}
+};
+
+// A CD track played from a file; its volume scales the samples linearly, as
+// the CD line of a mixer did (CddaMan).
+class TCddaItem : public TVoiceItem {
+ public:
+  TCddaItem(TMediaManager& owner, TAudioEngine& engine, std::unique_ptr<IAudioDecoder> decoder)
+      : TVoiceItem(owner, engine, std::move(decoder), TGainLaw::Linear) {}
+};
+
 // A source of the wave-output mixer.
 class TOggWaveItem : public TDMediaItem {
  public:

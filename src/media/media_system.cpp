@@ -45,7 +45,7 @@ TMediaSystem::TMediaSystem(TMediaServices services, bool use_direct_sound, int32
       use_direct_sound_(use_direct_sound),
       wav_out_(std::make_unique<TWavOut>(delay_ms, std::move(clock), wave_out_threaded)),
       ogg_([this](TMediaManager& owner, const std::string& source) { return MakeOggItem(owner, source); }),
-      wmp_([this](TMediaManager& owner, const std::string& source) { return MakeVoiceItem(owner, source); }),
+      wmp_([this](TMediaManager& owner, const std::string& source) { return MakeWmpItem(owner, source); }),
       cdda_([this](TMediaManager& owner, const std::string& source) { return MakeCdItem(owner, source); }),
       // MIDI items arrive with the sequencer.
       midi_(nullptr),
@@ -76,25 +76,22 @@ TMediaManager* TMediaSystem::ManagerOf(TMediaKind kind) {
   return nullptr;
 }
 
-std::unique_ptr<TDMediaItem> TMediaSystem::MakeOggItem(TMediaManager& owner, const std::string& source) {
-  if (use_direct_sound_) return MakeVoiceItem(owner, source);
-  std::unique_ptr<IAudioDecoder> decoder;
+std::unique_ptr<IAudioDecoder> TMediaSystem::TryDecoder(const std::string& source) {
   try {
-    decoder = OpenSoundDecoder(LoadShared(services_, source));
+    return OpenSoundDecoder(LoadShared(services_, source));
   } catch (const EOrvoError&) {
-    decoder = nullptr;  // the item raises the wave path's own message
+    // Direct items end as soon as they play; the wave path raises its own message.
+    return nullptr;
   }
-  return std::make_unique<TOggWaveItem>(owner, *wav_out_, std::move(decoder));
 }
 
-std::unique_ptr<TDMediaItem> TMediaSystem::MakeVoiceItem(TMediaManager& owner, const std::string& source) {
-  std::unique_ptr<IAudioDecoder> decoder;
-  try {
-    decoder = OpenSoundDecoder(LoadShared(services_, source));
-  } catch (const EOrvoError&) {
-    decoder = nullptr;  // an undecodable item ends as soon as it plays
-  }
-  return std::make_unique<TVoiceItem>(owner, engine_, std::move(decoder), TGainLaw::Decibel);
+std::unique_ptr<TDMediaItem> TMediaSystem::MakeOggItem(TMediaManager& owner, const std::string& source) {
+  if (use_direct_sound_) return std::make_unique<TOggItem>(owner, engine_, TryDecoder(source));
+  return std::make_unique<TOggWaveItem>(owner, *wav_out_, TryDecoder(source));
+}
+
+std::unique_ptr<TDMediaItem> TMediaSystem::MakeWmpItem(TMediaManager& owner, const std::string& source) {
+  return std::make_unique<TWmpItem>(owner, engine_, TryDecoder(source));
 }
 
 std::string TMediaSystem::FindCdTrack(const std::string& source) const {
@@ -126,7 +123,7 @@ std::unique_ptr<TDMediaItem> TMediaSystem::MakeCdItem(TMediaManager& owner, cons
       decoder = nullptr;
     }
   }
-  return std::make_unique<TVoiceItem>(owner, engine_, std::move(decoder), TGainLaw::Linear);
+  return std::make_unique<TCddaItem>(owner, engine_, std::move(decoder));
 }
 
 std::unique_ptr<TDMediaItem> TMediaSystem::MakeVideoItem(TMediaManager& owner, const std::string& source) {
@@ -140,7 +137,7 @@ std::unique_ptr<TDMediaItem> TMediaSystem::MakeVideoItem(TMediaManager& owner, c
     std::fprintf(stderr, "orvoplayer: cannot decode the video %s\n", Cp932ToUtf8(source).c_str());
     return nullptr;
   }
-  return std::make_unique<TVideoItem>(owner, engine_, std::move(clip));
+  return std::make_unique<TDsVideoItem>(owner, engine_, std::move(clip));
 }
 
 int32_t TMediaSystem::MeasureLength(const std::string& source) {

@@ -71,7 +71,9 @@ class TMediaSystem {
 
  private:
   std::unique_ptr<TDMediaItem> MakeOggItem(TMediaManager& owner, const std::string& source);
-  std::unique_ptr<TDMediaItem> MakeVoiceItem(TMediaManager& owner, const std::string& source);
+  std::unique_ptr<TDMediaItem> MakeWmpItem(TMediaManager& owner, const std::string& source);
+  // A decoder of a game file; null when it cannot be read.
+  std::unique_ptr<IAudioDecoder> TryDecoder(const std::string& source);
   std::unique_ptr<TDMediaItem> MakeCdItem(TMediaManager& owner, const std::string& source);
   std::unique_ptr<TDMediaItem> MakeVideoItem(TMediaManager& owner, const std::string& source);
 

@@ -51,10 +51,10 @@ int64_t PictureSpanMs(const TVideoClip& clip) {
   return last + std::max<int64_t>(step, 1);
 }
 
-TVideoItem::TVideoItem(TMediaManager& owner, TAudioEngine& engine, std::unique_ptr<TVideoClip> clip)
+TDsVideoItem::TDsVideoItem(TMediaManager& owner, TAudioEngine& engine, std::unique_ptr<TVideoClip> clip)
     : TVoiceItem(owner, engine, ClockOf(*clip), TGainLaw::Decibel), clip_(std::move(clip)) {}
 
-size_t TVideoItem::FrameIndexAt(int32_t ms) const {
+size_t TDsVideoItem::FrameIndexAt(int32_t ms) const {
   const auto& frames = clip_->frames;
   auto it = std::upper_bound(frames.begin(), frames.end(), static_cast<int64_t>(ms),
                              [](int64_t value, const TVideoFrame& frame) { return value < frame.start_ms; });

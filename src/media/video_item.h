@@ -8,9 +8,9 @@
 
 namespace orvo {
 
-class TVideoItem : public TVoiceItem {
+class TDsVideoItem : public TVoiceItem {
  public:
-  TVideoItem(TMediaManager& owner, TAudioEngine& engine, std::unique_ptr<TVideoClip> clip);
+  TDsVideoItem(TMediaManager& owner, TAudioEngine& engine, std::unique_ptr<TVideoClip> clip);
 
   int32_t SourceWidth() const { return clip_->width; }
   int32_t SourceHeight() const { return clip_->height; }

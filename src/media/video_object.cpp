@@ -56,7 +56,7 @@ void TOrvoVideo::SetPlayState(uint8_t state) {
         if (auto_scrap_) Scrap();
         return;
       }
-      item_ = static_cast<TVideoItem*>(media_.Video().CreateItem(source_));
+      item_ = static_cast<TDsVideoItem*>(media_.Video().CreateItem(source_));
       if (!item_) return;
       item_->SetLoop(loop_);
       item_->SetPan(balance_);

@@ -32,7 +32,7 @@ class TOrvoVideo : public TOrvoCustomImage {
 
   uint8_t GetPlayState() const { return play_state_; }
   void SetPlayState(uint8_t state);
-  TVideoItem* Item() const { return item_; }
+  TDsVideoItem* Item() const { return item_; }
 
  private:
   int32_t Effective() const;
@@ -45,7 +45,7 @@ class TOrvoVideo : public TOrvoCustomImage {
   TMediaSystem& media_;
   std::string source_;
   uint8_t play_state_ = 2;
-  TVideoItem* item_ = nullptr;
+  TDsVideoItem* item_ = nullptr;
   std::shared_ptr<TDIBX> frame_surface_;
   size_t shown_frame_ = SIZE_MAX;
   bool loop_ = false;
