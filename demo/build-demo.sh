@@ -16,3 +16,10 @@ mkdir -p "$out/fonts"
 # the default face (its alpha is the glyphs' mask).
 "$kit" font draw --face "ＭＳ ゴシック" --size 16 --outline 1 --color 0xFFFFFF --outline-color 0x402010 \
   -o "$out/pictures/hint_t.png" "T キーで画面切替の見本（38 種類）" >/dev/null
+# The demo's sounds are generated: a chord-like tone for the music, a low
+# hum for the wind, a short square click at 22050 Hz.
+mkdir -p "$out/sounds"
+"$kit" sound tone -o "$out/sounds/music.wav" --ms 2000 --freq 262 --amplitude 6000 --channels 2
+"$kit" sound tone -o "$out/sounds/wind.wav" --ms 700 --freq 90 --amplitude 7000 --channels 1
+"$kit" sound tone -o "$out/sounds/click.wav" --ms 40 --freq -1000 --amplitude 9000 --channels 1 --rate 22050
+"$kit" video bars -o "$out/sounds/bars.nut" --frames 16 --width 64 --height 48 --fps 8

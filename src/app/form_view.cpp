@@ -221,7 +221,9 @@ void TFormView::Run(TProject& project) {
     frame_clock_.Tick(clock_.NowMs(), state_);
     // Ticks that arrive during a window/full-screen switch are dropped.
     if (!state_.display_switching) {
+      parts_.media.BeginFrame(state_.total_elapsed);
       StepFrame(state_, draw_, *this);
+      parts_.media.EndFrame();
       MeasureFrameRate();
     }
     ++frames_run_;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "media/media_library.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/display.h"
@@ -75,6 +76,11 @@ class TShellScriptHost : public IScriptHost {
 class TShellStageHost : public IStageHost {
  public:
   explicit TShellStageHost(IDisplay& display) : display_(display) {}
+  // The media layer that @SoundON switches; none until it exists.
+  void SetMedia(IMediaLibrary* media) { media_ = media; }
+  void SetSoundOn(bool on) override {
+    if (media_) media_->SetSoundOn(on);
+  }
   void WarpMouse(int32_t x, int32_t y) override { display_.WarpMouse(x, y); }
   bool MousePosition(int32_t& x, int32_t& y) const override {
     int px = 0, py = 0;
@@ -86,6 +92,7 @@ class TShellStageHost : public IStageHost {
 
  private:
   IDisplay& display_;
+  IMediaLibrary* media_ = nullptr;
 };
 
 }  // namespace orvo

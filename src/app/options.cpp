@@ -41,6 +41,7 @@ std::string PlayerUsage() {
          "  --trace FILE          write the start-up/shutdown labels and interpreter lines\n"
          "  --dump-vars FILE      write every variable at exit: scope, name, type, value\n"
          "  --disc-root DIR       a folder to search for game discs (repeatable)\n"
+         "  --audio-out FILE      render the sound into FILE (WAV) on the game clock\n"
          "  --integer-scale       scale the stage by whole factors only (sharp pixels)\n"
          "  --version             print the version\n"
          "  --help                print this text\n"
@@ -114,6 +115,8 @@ bool ParsePlayerOptions(int argc, char** argv, TPlayerOptions& options, std::str
         error = "--display-modes needs WIDTHxHEIGHTxBITS@HZ[*],..., got " + text;
         return false;
       }
+    } else if (arg == "--audio-out") {
+      if (!value(options.audio_out)) return false;
     } else if (arg == "--disc-root") {
       std::string root;
       if (!value(root)) return false;

@@ -35,6 +35,7 @@ struct TPlayerOptions {
   std::vector<std::string> disc_roots;
   // The modes the headless display reports (--display-modes).
   TDisplayModes display_modes = DefaultHeadlessModes();
+  std::string audio_out;  // render the sound into this WAV file on the game clock
 };
 
 // Parses argv; on a wrong option returns false with a message in error.

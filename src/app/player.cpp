@@ -146,12 +146,20 @@ int RunPlayer(int argc, char** argv) {
   TVrFileManager file_manager(file_options);
   TGameFonts fonts(CreateSystemFonts(), ini.font_default_only ? TDefaultFontsOnly::Yes : TDefaultFontsOnly::No);
   fonts.Attach(file_manager);
-  std::unique_ptr<IMediaLibrary> media = CreateSilentMediaLibrary();
+  // Declared before the stage: its sound objects hold the media managers' items.
+  std::unique_ptr<IMediaLibrary> media;
   TShellStageHost stage_host(*display);
   TOrvoBaseList stage(state, &stage_host);
   TShellSystemHost system_host(state, stage, *clock);
   TExprEngine engine(system_host, ProcessRandom());
   TProject project(state, file_manager, *dialogs);
+  TMediaServices media_services;
+  media_services.require_file = [&project](const std::string& name) { return project.RequireFile(name); };
+  media_services.load_bytes = [&file_manager](const std::string& name) { return file_manager.LoadBytes(name); };
+  media_services.cd_folders.push_back(game_folder);
+  for (const std::string& root : options.disc_roots) media_services.cd_folders.push_back(root);
+  media = CreateMediaLibrary(stage, std::move(media_services));
+  stage_host.SetMedia(media.get());
   system_host.SetProject(&project);
   system_host.SetFonts(&fonts.Glyphs());
   TGameFunctionServices function_services(stage, file_manager, *desktop, state);
@@ -206,7 +214,14 @@ int RunPlayer(int argc, char** argv) {
   }
   Trace().Line("DXSound.Initialize");
   Trace().Line("MediaInit");
-  media->Start(TMediaStartOptions{ini.use_direct_sound, ini.delay_time, ini.use_wmp, !display->HasWindow()});
+  TMediaStartOptions media_options;
+  media_options.use_direct_sound = ini.use_direct_sound;
+  media_options.delay_time = ini.delay_time;
+  media_options.use_wmp = ini.use_wmp;
+  media_options.headless = !display->HasWindow();
+  media_options.game_clock = options.fixed_step > 0 || options.headless || !display->HasWindow();
+  media_options.audio_out = options.audio_out;
+  media->Start(media_options);
   Trace().Line("OrvoInitColor");
   try {
     form.Run(project);

@@ -1,5 +1,11 @@
 #include "media/media_library.h"
 
+#include <chrono>
+#include <cstdio>
+
+#include "media/audio_output.h"
+#include "stage/stage.h"
+
 namespace orvo {
 
 namespace {
@@ -12,8 +18,85 @@ class TSilentMediaLibrary : public IMediaLibrary {
   void Stop() override {}
 };
 
+uint32_t SteadyMs() {
+  using namespace std::chrono;
+  return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+class TMediaLibrary : public IMediaLibrary {
+ public:
+  TMediaLibrary(TOrvoBaseList& stage, TMediaServices services) : stage_(stage), services_(std::move(services)) {}
+  ~TMediaLibrary() override { Stop(); }
+
+  void Start(const TMediaStartOptions& options) override {
+    if (system_) return;
+    bool game_clock = options.game_clock || !options.audio_out.empty();
+    std::unique_ptr<IAudioDevice> device;
+    if (!game_clock && !options.headless) {
+      device = OpenSdlAudioDevice();
+      if (!device) std::fprintf(stderr, "orvoplayer: no sound device; sound is not played\n");
+    }
+    if (!device) game_clock = true;
+    TMillisecondClock clock;
+    if (game_clock) {
+      TOrvoBaseList* stage = &stage_;
+      clock = [stage] { return static_cast<uint32_t>(stage->GameClock()); };
+    } else {
+      clock = SteadyMs;
+    }
+    system_ = std::make_unique<TMediaSystem>(services_, options.use_direct_sound, options.delay_time, !game_clock,
+                                             std::move(clock));
+    system_->RegisterKinds(stage_);
+    output_ = std::make_unique<TAudioOutput>(system_->Engine());
+    if (game_clock) {
+      if (!output_->StartGameClock(options.audio_out)) {
+        std::fprintf(stderr, "orvoplayer: cannot write %s\n", options.audio_out.c_str());
+      }
+    } else {
+      output_->StartDevice(std::move(device));
+    }
+    if (!stage_.SoundOn()) system_->SetEnabled(false);
+  }
+
+  void Suspend() override {
+    if (system_) system_->Suspend();
+  }
+  void Resume() override {
+    if (system_) system_->Resume();
+  }
+
+  void Stop() override {
+    // The managers stay: the stage's sound objects still hold their items
+    // until the stage goes.
+    if (output_) output_->Stop();
+    if (system_) system_->WaveOut().Close();
+  }
+
+  void SetSoundOn(bool on) override {
+    if (system_) system_->SetEnabled(on);
+  }
+
+  void BeginFrame(int32_t total_elapsed) override {
+    if (output_) output_->AdvanceTo(total_elapsed);
+  }
+
+  void EndFrame() override {
+    if (output_ && output_->OnGameClock()) system_->WaveOut().Fill();
+  }
+
+ private:
+  TOrvoBaseList& stage_;
+  TMediaServices services_;
+  std::unique_ptr<TMediaSystem> system_;
+  std::unique_ptr<TAudioOutput> output_;
+};
+
 }  // namespace
 
 std::unique_ptr<IMediaLibrary> CreateSilentMediaLibrary() { return std::make_unique<TSilentMediaLibrary>(); }
+
+std::unique_ptr<IMediaLibrary> CreateMediaLibrary(TOrvoBaseList& stage, TMediaServices services) {
+  return std::make_unique<TMediaLibrary>(stage, std::move(services));
+}
 
 }  // namespace orvo

@@ -1,17 +1,23 @@
 #pragma once
 // The media services that the shell starts after the window and stops last at
-// shutdown: video, compressed audio, Ogg decoding. On Windows they lived in a
-// companion library; here they are our own media layer, which the sound
-// subsystem fills. Until it does, every step is a no-op.
+// shutdown: the sound and video managers, the mixer and the sound output.
+#include <cstdint>
 #include <memory>
+#include <string>
+
+#include "media/media_system.h"
 
 namespace orvo {
+
+class TOrvoBaseList;
 
 struct TMediaStartOptions {
   bool use_direct_sound = true;  // "game.ini" [Sound] DirectSound
   int delay_time = 500;          // normalised sound delay (ms)
   bool use_wmp = false;          // "game.ini" [Video] UseWMP
-  bool headless = false;         // no audio device: a null sink
+  bool headless = false;         // no audio device: the null device
+  bool game_clock = false;       // sound rendered on the game clock (--fixed-step, --audio-out)
+  std::string audio_out;         // --audio-out: the WAV file the sound goes into
 };
 
 class IMediaLibrary {
@@ -23,11 +29,20 @@ class IMediaLibrary {
   virtual void Suspend() = 0;
   // Plays again what Suspend paused.
   virtual void Resume() = 0;
-  // Stops and frees every manager ("MediaFinal"); the last media step.
+  // Stops the sound output and finishes an --audio-out file ("MediaFinal").
   virtual void Stop() = 0;
+  // @SoundON: every manager on or off.
+  virtual void SetSoundOn(bool on) { (void)on; }
+  // A frame step at total elapsed time ms begins (after the tick, before input).
+  virtual void BeginFrame(int32_t total_elapsed) { (void)total_elapsed; }
+  // A frame step ended.
+  virtual void EndFrame() {}
 };
 
-// The media layer that does nothing, for the shell before sound exists.
+// The media layer that does nothing, for tests of the shell.
 std::unique_ptr<IMediaLibrary> CreateSilentMediaLibrary();
+
+// The media layer of a game on a stage: its kinds are registered on Start.
+std::unique_ptr<IMediaLibrary> CreateMediaLibrary(TOrvoBaseList& stage, TMediaServices services);
 
 }  // namespace orvo

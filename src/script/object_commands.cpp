@@ -31,6 +31,8 @@ constexpr int32_t kPropertyCount = 173;
 constexpr int32_t kCabinetKind = 27;
 constexpr int32_t kPropMotionKind = 26;
 constexpr int32_t kAnimationCommand = 9;
+constexpr int32_t kVideoCommand = 12;
+constexpr int32_t kSoundCommand = 42;
 
 const std::string& CoverName() {
   static const std::string kName("\x01\x01", 2);
@@ -173,6 +175,7 @@ class TComComponent : public TCommand {
       return;
     }
     stage->Invalidate(object);
+    if (Kind() == kVideoCommand || Kind() == kSoundCommand) stage->StartMedia(object);
   }
 
  private:
@@ -372,6 +375,66 @@ class TComCabinet : public TCommand {
       if (selection.Selected(stage.Name(children[i]))) stage.SetParent(children[i], to);
     }
   }
+};
+
+// Media stop (kind 21): stops a sound or video at once, or fades it out
+// and, with the wait flag, holds until the faded object is gone.
+class TComMovieStop : public TCommand {
+ public:
+  using TCommand::TCommand;
+  bool IsWaiting() const override { return waiting_; }
+  bool BlocksEvents() const override { return no_events_; }
+
+  void Start(TCallMan& cm) override {
+    TExprEngine& engine = cm.Engine();
+    no_events_ = Expr("noevents").AsBool(engine).value_or(false);
+    waiting_ = false;
+    target_ = 0;
+    target_name_.clear();
+    const std::string name = AsString(Expr("obj"), engine);
+    IStageCommands* stage = cm.Host().StageCommands();
+    if (!stage) {
+      cm.TracePending(*this);
+      return;
+    }
+    if (name.empty()) return;
+    target_ = stage->FindComponent(name);
+    if (!target_) return;
+    const int32_t fade = Expr("fade").AsInt(engine).value_or(0);
+    if (!stage->StopMedia(target_, fade)) target_ = 0;
+    if (target_) target_name_ = stage->Name(target_);
+    waiting_ = Expr("wait").AsBool(engine).value_or(false);
+  }
+
+  void Execute(TCallMan& cm) override {
+    IStageCommands* stage = cm.Host().StageCommands();
+    if (!target_ && !target_name_.empty() && stage) target_ = stage->FindComponent(target_name_);
+    if (!target_ || !waiting_ || !stage || !stage->Alive(target_)) {
+      cm.Advance();
+      return;
+    }
+    cm.SetRunning(false);
+  }
+
+  void SaveState(TBinaryWriter& writer) const override {
+    WriteStateTag(writer);
+    writer.WriteString(target_name_);
+    writer.WriteBool(waiting_);
+    writer.WriteBool(no_events_);
+  }
+  void LoadState(TBinaryReader& reader) override {
+    const int32_t version = ReadStateVersion(reader);
+    target_ = 0;
+    target_name_ = reader.ReadString();
+    waiting_ = reader.ReadBool();
+    no_events_ = version > 99 ? reader.ReadBool() : false;
+  }
+
+ private:
+  TObjectHandle target_ = 0;
+  std::string target_name_;
+  bool waiting_ = false;
+  bool no_events_ = false;
 };
 
 class TComFlip : public TCommand {
@@ -597,6 +660,8 @@ std::unique_ptr<TCommand> CreateObjectCommand(uint8_t kind_byte) {
   switch (kind) {
     case ckFlip:
       return std::make_unique<TComFlip>(kind_byte);
+    case ckMovieStop:
+      return std::make_unique<TComMovieStop>(kind_byte);
     case 17:
       return std::make_unique<TComGetProp>(kind_byte);
     case 18:

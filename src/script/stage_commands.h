@@ -74,6 +74,14 @@ class IStageCommands {
   virtual void SetupPropMotion(TObjectHandle motion, const TPropMotionSetup& setup) = 0;
   // Restarts a sound's or video's media from the beginning; other kinds ignore it.
   virtual void RestartMedia(TObjectHandle object) = 0;
+  // A new sound or video starts: fading in when its fade time is above 0.
+  virtual void StartMedia(TObjectHandle object) = 0;
+  // The media-stop command on an object: true when it now fades out and is
+  // deleted at the fade's end (the command may wait for that); otherwise it
+  // was stopped and scrapped at once, or left alone.
+  virtual bool StopMedia(TObjectHandle object, int32_t fade_time) = 0;
+  // True while the handle names an object that has not been deleted.
+  virtual bool Alive(TObjectHandle object) const = 0;
 
   // ---- screens and transitions
   // Draws the stage now.

@@ -44,6 +44,12 @@ void TOrvoObject::SetPriority(int32_t priority) {
 
 void TOrvoObject::Scrap() { stage_->Scrap(*this); }
 
+bool TOrvoObject::StopMedia(int32_t fade_time) {
+  // Nothing of another kind plays: a fade leaves it alone, a stop scraps it.
+  if (fade_time <= 0) Scrap();
+  return false;
+}
+
 bool TOrvoObject::IsSaved() const { return CompoType() != kcNone && !scrapped_ && !HasSystemName() && !IsAfterimage(); }
 
 TPropValue TOrvoObject::GetProperty(int32_t id) const {

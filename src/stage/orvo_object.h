@@ -80,6 +80,12 @@ class TOrvoObject {
   virtual bool Update() { return false; }
   // Restarts the object's media from the beginning (sounds, videos); others ignore it.
   virtual void RestartMedia() {}
+  // A new sound or video starts playing (fading in with a fade time above 0); others ignore it.
+  virtual void StartMedia() {}
+  // The media-stop command: with a fade time above 0 a playing sound or
+  // video fades out and is deleted at the end (true); otherwise the object
+  // is stopped and scrapped at once (false).
+  virtual bool StopMedia(int32_t fade_time);
   // For objects that close on a right click: closes and returns true when it did.
   virtual bool RightClickClose() { return false; }
   // Afterimages (blur objects) sort before their source and are never saved.

@@ -105,6 +105,17 @@ void TStageCommands::RestartMedia(TObjectHandle object) {
   if (TOrvoObject* found = Object(object)) found->RestartMedia();
 }
 
+void TStageCommands::StartMedia(TObjectHandle object) {
+  if (TOrvoObject* found = Object(object)) found->StartMedia();
+}
+
+bool TStageCommands::StopMedia(TObjectHandle object, int32_t fade_time) {
+  TOrvoObject* found = Object(object);
+  return found && found->StopMedia(fade_time);
+}
+
+bool TStageCommands::Alive(TObjectHandle object) const { return Object(object) != nullptr; }
+
 void TStageCommands::PaintAll() { stage_->PaintAll(); }
 
 TObjectHandle TStageCommands::CreateFlipCover() {

@@ -31,6 +31,9 @@ class TStageCommands : public IStageCommands {
   void SetLastWait(TObjectHandle object, const TOrvoParser& expression) override;
   void SetupPropMotion(TObjectHandle motion, const TPropMotionSetup& setup) override;
   void RestartMedia(TObjectHandle object) override;
+  void StartMedia(TObjectHandle object) override;
+  bool StopMedia(TObjectHandle object, int32_t fade_time) override;
+  bool Alive(TObjectHandle object) const override;
   void PaintAll() override;
   TObjectHandle CreateFlipCover() override;
   void RenderScreen(int index) override;
