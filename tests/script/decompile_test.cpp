@@ -135,5 +135,49 @@ TEST(Decompile, UnusualPagesRoundTripThroughTheFlatForm) {
   ExpectRoundTrip({{"odd.osb", bytes}}, "odd");
 }
 
+// Text commands: markup compiles into the glyph stream, and a stream comes
+// back as markup only where that markup compiles to the very same bytes.
+TEST(Decompile, TextStreamsComeBackAsMarkupWhereTheyCompileAlike) {
+  struct Case {
+    const char* source;
+    const char* field;  // how the decompiled text field starts
+  };
+  const Case cases[] = {
+      {"text markup=\"<B>Hello</B>, ソ表\\\\\\\\ <IF TARGET=\\\"!a\\\\nb\\\">x  y</IF><BR>\", obj=\"mes\"", "markup="},
+      {"text markup=\"<FONT SIZE=20 COLOR=#102030 BORDER=0 NAME='ＭＳ 明朝'><RUBY VALUE=かん>漢</RUBY><NOBR><I>a\"",
+       "markup="},
+      {"text markup=\"<A HREF=go IfTarget=m><WAIT VALUE=0><IMG SRC=a.png ALIGN=TOP "
+       "MgnLeft=2>\\\\<\\\\>\\\\\\\"</WAIT>\"",
+       "markup="},
+      {"text markup=\"<DIV ALIGN=CENTER PadLeft=3 NoHeight><EVENT VALUE=e END><VAR NAME=n><HISTCHAR VALUE=h>"
+       "<INDENT><UNDENT><BR CLEAR></DIV>\"",
+       "markup="},
+      {"text markup=\"\"", "markup="},
+      {"text markup=\"a\\nb\\r\\nc\"", "markup="},
+      {"text text=\"こんにちは\\r\\n\"", "text="},
+      // PRE turns line breaks into BR glyphs and a TAB into spaces that plain markup must keep apart.
+      {"text markup=\"<PRE>a  b\\nc</PRE>\"", "markup="},
+      {"text markup=\"<PRE>a\\tb</PRE>\"", "markup="},
+      {"text text=\"KwWord105\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x01\\x00\\x00\\x00\"",
+       "text="},
+  };
+  for (const Case& c : cases) {
+    std::string bytes = CompilePageSource(c.source, {});
+    TPage page;
+    page.Load("t.osb", bytes);
+    TDecompileOptions options;
+    options.page_name = "t.osb";
+    std::string back = DecompilePage(page, options);
+    EXPECT_NE(back.find(std::string("text ") + c.field), std::string::npos) << c.source << "\n" << back;
+    EXPECT_EQ(CompilePageSource(back, {}), bytes) << c.source << "\n" << back;
+  }
+  EXPECT_THROW(CompilePageSource("text markup=\"<A>\"", {}), EOrvoError);
+  try {
+    CompilePageSource("text markup=\"a<IF>\"", {});
+  } catch (const EOrvoError& error) {
+    EXPECT_NE(std::string(error.what()).find("<IF>タグにTARGET値がありません"), std::string::npos) << error.what();
+  }
+}
+
 }  // namespace
 }  // namespace orvo::test

@@ -8,6 +8,7 @@
 #include "script/lang/source_compiler.h"
 #include "script/lang/source_text.h"
 #include "script/property_names.h"
+#include "text/markup_writer.h"
 
 namespace orvo {
 
@@ -168,9 +169,17 @@ class TWriter {
           if (!field.expr.Blank()) items.push_back(name + "=" + PropertyOr(name, Expr(field.expr)));
           break;
         case TFieldKind::String:
-        case TFieldKind::Text:
-          if (!field.text.empty()) items.push_back(name + "=" + Quote(field.text));
+        case TFieldKind::Text: {
+          if (field.text.empty()) break;
+          // A glyph stream whose markup compiles to the same bytes reads better as that markup.
+          std::string markup;
+          if (command.Kind() == ckTextIns && name == "text" && GlyphStreamToMarkup(field.text, markup)) {
+            items.push_back("markup=" + Quote(markup));
+          } else {
+            items.push_back(name + "=" + Quote(field.text));
+          }
           break;
+        }
         case TFieldKind::Int32:
         case TFieldKind::Byte:
           if (field.number != 0) items.push_back(name + "=" + std::to_string(field.number));

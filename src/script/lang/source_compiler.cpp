@@ -7,6 +7,7 @@
 #include "script/lang/expression_source.h"
 #include "script/lang/source_text.h"
 #include "script/property_names.h"
+#include "text/markup_writer.h"
 
 namespace orvo {
 
@@ -292,6 +293,15 @@ void TPageCompiler::Generic(int kind, const std::string& rest) {
       if (command.FieldIndex("props") < 0) Fail(std::string(command.Layout().class_name) + " takes no properties");
       properties_[index][property] = ExprOf(value);
       property_lines_[index] = line_;
+      continue;
+    }
+    if (name == "markup" && command.Kind() == ckTextIns) {
+      // Markup is stored as the glyph stream it builds, with the default wait.
+      try {
+        command.fields[static_cast<size_t>(command.FieldIndex("text"))].text = MarkupToGlyphStream(Word(value));
+      } catch (const EOrvoError& error) {
+        Fail(std::string("markup: ") + error.what());
+      }
       continue;
     }
     int field = command.FieldIndex(name);
