@@ -1,0 +1,250 @@
+// orvokit text layout|reveal|render: lays a message text out as a message
+// window of a given size would, and prints the rows, steps the reveal frame
+// by frame, or draws a page into a PNG.
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/cp932.h"
+#include "base/error.h"
+#include "base/files.h"
+#include "base/random.h"
+#include "base/stream.h"
+#include "kit.h"
+#include "platform/locale.h"
+#include "platform/system_fonts.h"
+#include "surface/font_pixel_manager.h"
+#include "surface/pixel_font.h"
+#include "text/glyph_dump.h"
+#include "text/kw_word.h"
+#include "text/layout_dump.h"
+#include "text/markup.h"
+#include "text/markup_writer.h"
+#include "text_layout.h"
+#include "var_declare.h"
+#include "vars/convert.h"
+#include "vars/engine.h"
+
+namespace orvo::kit {
+namespace {
+
+constexpr const char* kName = "text";
+
+struct TUsage {
+  std::string problem;
+};
+
+struct TLayoutOptions {
+  std::string action;
+  std::string input;
+  bool stream = false;
+  bool utf8 = false;
+  int32_t text_delay = kDefaultTextDelay;
+  std::vector<std::string> variables;
+  std::vector<std::string> frozen;
+  int32_t width = -1, height = -1;
+  int32_t font_size = 12;
+  std::string face;  // CP932; empty: the document's
+  int32_t line_space = 0, pad_left = 0, pad_right = 0, border = 0, shadow = 0;
+  bool no_paging = false;
+  std::string key = "mes";
+  std::map<std::string, std::pair<int32_t, int32_t>> pictures;  // upper-case name -> size
+  std::string game;
+  std::vector<std::string> fonts;
+  bool measured = false;
+};
+
+int32_t ParseInt(const std::string& option, const std::string& text) {
+  int32_t value = 0;
+  if (!TryTextToInt(text, value)) throw TUsage{option + " needs a number"};
+  return value;
+}
+
+TLayoutOptions Parse(const std::vector<std::string>& args) {
+  TLayoutOptions options;
+  options.action = args[0];
+  bool have_input = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= args.size()) throw TUsage{arg + " needs a value"};
+      return args[++i];
+    };
+    if (arg == "--stream") {
+      options.stream = true;
+    } else if (arg == "--utf8") {
+      options.utf8 = true;
+    } else if (arg == "--text-delay") {
+      options.text_delay = ParseInt(arg, value());
+    } else if (arg == "--var") {
+      options.variables.push_back(value());
+    } else if (arg == "--frozen") {
+      std::string text = value();
+      if (text.find('=') == std::string::npos) throw TUsage{"--frozen needs NAME=VALUE"};
+      options.frozen.push_back(text);
+    } else if (arg == "--width") {
+      options.width = ParseInt(arg, value());
+    } else if (arg == "--height") {
+      options.height = ParseInt(arg, value());
+    } else if (arg == "--font-size") {
+      options.font_size = ParseInt(arg, value());
+    } else if (arg == "--face") {
+      options.face = ArgumentToCp932(value());
+    } else if (arg == "--line-space") {
+      options.line_space = ParseInt(arg, value());
+    } else if (arg == "--pad-left") {
+      options.pad_left = ParseInt(arg, value());
+    } else if (arg == "--pad-right") {
+      options.pad_right = ParseInt(arg, value());
+    } else if (arg == "--border") {
+      options.border = ParseInt(arg, value());
+    } else if (arg == "--shadow") {
+      options.shadow = ParseInt(arg, value());
+    } else if (arg == "--no-paging") {
+      options.no_paging = true;
+    } else if (arg == "--key") {
+      options.key = ArgumentToCp932(value());
+    } else if (arg == "--picture") {
+      std::string text = value();
+      size_t equals = text.rfind('=');
+      size_t times = equals == std::string::npos ? std::string::npos : text.find('x', equals);
+      int32_t w = 0, h = 0;
+      if (equals == std::string::npos || times == std::string::npos ||
+          !TryTextToInt(text.substr(equals + 1, times - equals - 1), w) || !TryTextToInt(text.substr(times + 1), h) ||
+          w < 0 || h < 0) {
+        throw TUsage{"--picture needs NAME=WxH"};
+      }
+      options.pictures[UpperAscii(ArgumentToCp932(text.substr(0, equals)))] = {w, h};
+    } else if (arg == "--game") {
+      options.game = value();
+    } else if (arg == "--font") {
+      options.fonts.push_back(value());
+    } else if (arg == "--measured") {
+      options.measured = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      throw TUsage{"unknown option '" + arg + "'"};
+    } else {
+      if (have_input) throw TUsage{"one input only"};
+      options.input = arg;
+      have_input = true;
+    }
+  }
+  if (!have_input) throw TUsage{"no input (FILE or -)"};
+  if (options.width < 0 || options.height < 0) throw TUsage{"--width W and --height H (0 or more) are required"};
+  return options;
+}
+
+// Pictures of --picture: sizes without files.
+class TSizedPictures : public ITextPictures {
+ public:
+  explicit TSizedPictures(const std::map<std::string, std::pair<int32_t, int32_t>>& sizes) : sizes_(sizes) {}
+  bool PictureSize(std::string_view source, int32_t& width, int32_t& height) override {
+    auto it = sizes_.find(UpperAscii(source));
+    if (it == sizes_.end()) return false;
+    width = it->second.first;
+    height = it->second.second;
+    return true;
+  }
+
+ private:
+  const std::map<std::string, std::pair<int32_t, int32_t>>& sizes_;
+};
+
+bool ReadInput(const std::string& path, std::string& bytes) {
+  if (path == "-") {
+    bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    return !std::cin.bad();
+  }
+  return ReadWholeFile(path, bytes);
+}
+
+int Run(const TLayoutOptions& options) {
+  THeadlessSystemHost host;
+  TProcessRandom random;
+  random.Seed(1);
+  TExprEngine engine(host, random);
+  engine.Store().SetTextDelay(options.text_delay);
+  for (const std::string& declaration : options.variables) {
+    std::string problem;
+    if (!DeclareVariable(engine.Store(), declaration, problem)) throw TUsage{problem};
+  }
+  std::string bytes;
+  if (!ReadInput(options.input, bytes)) {
+    std::fprintf(stderr, "orvokit text: cannot read %s\n", options.input.c_str());
+    return 1;
+  }
+  TKwWord document;
+  document.engine = &engine;
+  if (options.stream) {
+    TMemoryStream stream(bytes);
+    document.LoadGlyphs(stream);
+  } else {
+    if (options.utf8) {
+      std::string cp932;
+      if (!TryUtf8ToCp932(bytes, cp932)) {
+        std::fprintf(stderr, "orvokit text: the input is not UTF-8 text that CP932 can hold\n");
+        return 1;
+      }
+      bytes = std::move(cp932);
+    }
+    document.BuildFromMarkup(SplitMarkupLines(bytes));
+  }
+  for (const std::string& line : options.frozen) document.frozen_values.push_back(ArgumentToCp932(line));
+  document.ExpandVars(0, -1, THistoryVars::Skip);
+
+  std::unique_ptr<ISystemFonts> system;
+  TPixelFontManager pixel_fonts;
+  std::unique_ptr<TFontPixelManager> glyphs;
+  if (options.measured || options.action == "render" || !options.fonts.empty()) {
+    system = CreateSystemFonts();
+    glyphs = std::make_unique<TFontPixelManager>(
+        system.get(), pixel_fonts, UserLanguageIsJapanese() ? TInstalledFilter::JapaneseOnly : TInstalledFilter::All);
+    for (const std::string& file : options.fonts) {
+      if (!pixel_fonts.AddFontFile(file)) return 1;
+    }
+    document.fonts = glyphs.get();
+  }
+  TSizedPictures pictures(options.pictures);
+  document.pictures = &pictures;
+
+  document.layout_width = options.width;
+  document.layout_height = options.height;
+  document.default_font_size = options.font_size;
+  if (!options.face.empty()) document.default_face_name = options.face;
+  document.line_spacing = options.line_space;
+  document.padding_left = options.pad_left;
+  document.padding_right = options.pad_right;
+  document.default_border_width = options.border;
+  document.default_shadow_width = options.shadow;
+  document.paging = !options.no_paging;
+  document.fixed_advance = !options.measured;
+
+  std::vector<std::unique_ptr<TWdPage>> pages;
+  document.Layout(pages, 0, options.key, -1);
+  if (options.action == "layout") {
+    std::fputs(DumpLayout(document, pages).c_str(), stdout);
+    return 0;
+  }
+  throw TUsage{"unknown action '" + options.action + "'"};
+}
+
+}  // namespace
+
+bool IsTextLayoutAction(const std::string& action) { return action == "layout"; }
+
+int RunTextLayout(const std::vector<std::string>& args) {
+  try {
+    return Run(Parse(args));
+  } catch (const TUsage& usage) {
+    return UsageError(kName, usage.problem);
+  } catch (const EOrvoError& error) {
+    std::fprintf(stderr, "orvokit text: %s\n", error.what());
+    return 1;
+  }
+}
+
+}  // namespace orvo::kit
