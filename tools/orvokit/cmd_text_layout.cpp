@@ -24,6 +24,7 @@
 #include "text/layout_dump.h"
 #include "text/markup.h"
 #include "text/markup_writer.h"
+#include "text/reveal.h"
 #include "text_layout.h"
 #include "var_declare.h"
 #include "vars/convert.h"
@@ -56,7 +57,42 @@ struct TLayoutOptions {
   std::string game;
   std::vector<std::string> fonts;
   bool measured = false;
+  // reveal and render
+  int32_t page = 0;
+  int32_t speed = 256;
+  int32_t fade = 1;
+  bool notify = false;
+  std::vector<int32_t> deltas;
+  bool have_deltas = false;
+  int32_t scroll = 0;
+  bool have_scroll = false;
+  int32_t color = -2, link_color = -2;  // -2: the document's
+  int32_t background = 0xFFFFFF;
+  std::string output;
 };
+
+// Frames a reveal run may ask for.
+constexpr size_t kMaxFrames = 1000000;
+
+std::vector<int32_t> ParseDeltas(const std::string& list) {
+  std::vector<int32_t> deltas;
+  size_t start = 0;
+  while (true) {
+    size_t comma = list.find(',', start);
+    std::string item = list.substr(start, comma == std::string::npos ? comma : comma - start);
+    size_t star = item.find('*');
+    int32_t ms = 0, count = 1;
+    if (!TryTextToInt(item.substr(0, star), ms) ||
+        (star != std::string::npos && (!TryTextToInt(item.substr(star + 1), count) || count < 0))) {
+      throw TUsage{"--deltas needs MS or MS*COUNT, comma-separated"};
+    }
+    if (deltas.size() + static_cast<size_t>(count) > kMaxFrames) throw TUsage{"--deltas asks for too many frames"};
+    deltas.insert(deltas.end(), static_cast<size_t>(count), ms);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return deltas;
+}
 
 int32_t ParseInt(const std::string& option, const std::string& text) {
   int32_t value = 0;
@@ -125,6 +161,29 @@ TLayoutOptions Parse(const std::vector<std::string>& args) {
       options.fonts.push_back(value());
     } else if (arg == "--measured") {
       options.measured = true;
+    } else if ((options.action == "reveal" || options.action == "render") && arg == "--page") {
+      options.page = ParseInt(arg, value());
+      if (options.page < 0) throw TUsage{"--page must be 0 or more"};
+    } else if (options.action == "reveal" && arg == "--speed") {
+      options.speed = ParseInt(arg, value());
+    } else if (options.action == "reveal" && arg == "--fade") {
+      options.fade = ParseInt(arg, value());
+    } else if (options.action == "reveal" && arg == "--notify") {
+      options.notify = true;
+    } else if (options.action == "reveal" && arg == "--deltas") {
+      options.deltas = ParseDeltas(value());
+      options.have_deltas = true;
+    } else if (options.action == "render" && arg == "--scroll") {
+      options.scroll = ParseInt(arg, value());
+      options.have_scroll = true;
+    } else if (options.action == "render" && arg == "--color") {
+      options.color = ParseInt(arg, value());
+    } else if (options.action == "render" && arg == "--link-color") {
+      options.link_color = ParseInt(arg, value());
+    } else if (options.action == "render" && arg == "--background") {
+      options.background = ParseInt(arg, value());
+    } else if (options.action == "render" && arg == "-o") {
+      options.output = value();
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw TUsage{"unknown option '" + arg + "'"};
     } else {
@@ -135,6 +194,8 @@ TLayoutOptions Parse(const std::vector<std::string>& args) {
   }
   if (!have_input) throw TUsage{"no input (FILE or -)"};
   if (options.width < 0 || options.height < 0) throw TUsage{"--width W and --height H (0 or more) are required"};
+  if (options.action == "reveal" && !options.have_deltas) throw TUsage{"reveal needs --deltas LIST"};
+  if (options.action == "render" && options.output.empty()) throw TUsage{"render needs -o OUT.png"};
   return options;
 }
 
@@ -160,6 +221,55 @@ bool ReadInput(const std::string& path, std::string& bytes) {
     return !std::cin.bad();
   }
   return ReadWholeFile(path, bytes);
+}
+
+bool IsCharOrPicture(const TWdGlyph* glyph) {
+  TGlyphKind kind = glyph->Kind();
+  return kind == TGlyphKind::Char || kind == TGlyphKind::VarChar || kind == TGlyphKind::Img;
+}
+
+int Reveal(TKwWord& document, TWdPage& page, const TLayoutOptions& options) {
+  document.speed_rate = options.speed;
+  document.fade_time = options.fade;
+  document.notify_enabled = options.notify;
+  std::vector<std::string> fired;
+  document.event_callback = [&fired](TKwWord&, std::string_view text) { fired.emplace_back(text); };
+  SetOpacityAll(page, 0);
+  std::string out;
+  for (size_t frame = 0; frame < options.deltas.size(); ++frame) {
+    fired.clear();
+    TRevealStep step = StepReveal(page, options.deltas[frame]);
+    int32_t revealed = 0, opaque = 0;
+    for (int32_t r = 0; r < page.ChildCount(); ++r) {
+      const TWdRow* row = page.Row(r);
+      for (int32_t c = 0; c < row->ChildCount(); ++c) {
+        const TWdGlyph* glyph = row->Child(c);
+        if (!IsCharOrPicture(glyph)) continue;
+        if (r < page.row_index || (r == page.row_index && c < page.column_index)) ++revealed;
+        if (glyph->Opacity() == 255) ++opaque;
+      }
+    }
+    const int64_t fields[] = {static_cast<int64_t>(frame + 1),
+                              revealed,
+                              opaque,
+                              step.just_finished ? 1 : 0,
+                              document.caret_x,
+                              document.caret_y,
+                              document.caret_height};
+    std::string line;
+    for (int64_t field : fields) {
+      if (!line.empty()) line += '\t';
+      line += std::to_string(field);
+    }
+    for (const std::string& event : fired) {
+      line += '\t';
+      line += DumpText(event);
+    }
+    line += '\n';
+    out += line;
+  }
+  std::fputs(out.c_str(), stdout);
+  return 0;
 }
 
 int Run(const TLayoutOptions& options) {
@@ -229,12 +339,20 @@ int Run(const TLayoutOptions& options) {
     std::fputs(DumpLayout(document, pages).c_str(), stdout);
     return 0;
   }
+  if (options.page >= static_cast<int32_t>(pages.size())) {
+    std::fprintf(stderr, "orvokit text: the text has %zu pages\n", pages.size());
+    return 1;
+  }
+  TWdPage& page = *pages[static_cast<size_t>(options.page)];
+  if (options.action == "reveal") return Reveal(document, page, options);
   throw TUsage{"unknown action '" + options.action + "'"};
 }
 
 }  // namespace
 
-bool IsTextLayoutAction(const std::string& action) { return action == "layout"; }
+bool IsTextLayoutAction(const std::string& action) {
+  return action == "layout" || action == "reveal" || action == "render";
+}
 
 int RunTextLayout(const std::vector<std::string>& args) {
   try {
