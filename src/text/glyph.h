@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/binary_io.h"
+#include "surface/font_pixel.h"
 #include "text/records.h"
 #include "vars/parser.h"
 
@@ -260,6 +261,8 @@ class TWdPage : public TWdComposite {
   std::vector<TWdGlyph*> animated;  // pictures being animated, not owned
   bool resume = false;
   std::string frozen_values_text;
+  // The scroll offset the work surfaces were rendered for.
+  int32_t rendered_scroll = 0;
 };
 
 // Indentation filler made by the layout.
@@ -314,6 +317,8 @@ class TWdChar : public TWdReal {
   void Assign(const TWdGlyph& other) override;
 
   int32_t ink_left = 0, ink_top = 0, ink_right = 0, ink_bottom = 0;
+  // The glyph drawn into the work surfaces, kept while the page needs it.
+  std::shared_ptr<const TFontPixel> font_glyph;
 
  protected:
   friend class TKwWord;

@@ -15,6 +15,7 @@
 #include "base/binary_io.h"
 #include "base/rect.h"
 #include "base/stream.h"
+#include "surface/dibx.h"
 #include "text/glyph.h"
 #include "text/measure.h"
 #include "text/records.h"
@@ -107,6 +108,13 @@ class TKwWord {
   TFontPixelManager* fonts = nullptr;
   // The pictures of inline images; null: every picture is missing.
   ITextPictures* pictures = nullptr;
+
+  // ---- drawing (render.cpp)
+  // Work surfaces as large as the text area (layout width x layout height):
+  // A holds the rendered colours, C their coverage; B is kept with A.
+  TDIBX work_a, work_b, work_c;
+  // The surface Draw paints on, set by the caller before each draw.
+  TCustomDIBX* target = nullptr;
 
   // ---- the settings record of the message object's save
   void WriteSettings(TBinaryWriter& writer, int32_t version = kNewestSettingsVersion) const;

@@ -11,8 +11,17 @@
 
 namespace orvo {
 
+class TCustomDIBX;
 class TFontPixelManager;
 class TWdGlyph;
+
+// The current frame of a picture: its colours, its 8-bit mask (may be null)
+// and whether its key colour is in use.
+struct TPictureFrame {
+  TCustomDIBX* surface = nullptr;
+  TCustomDIBX* mask = nullptr;
+  bool use_key = false;
+};
 
 // The pictures of inline images, as the stage's image cache offers them.
 class ITextPictures {
@@ -20,6 +29,11 @@ class ITextPictures {
   virtual ~ITextPictures() = default;
   // The size of the first frame of a picture; false when the picture does not exist.
   virtual bool PictureSize(std::string_view source, int32_t& width, int32_t& height) = 0;
+  // The frame to draw of a picture; no surface when there is nothing to draw.
+  virtual TPictureFrame Frame(std::string_view source) {
+    (void)source;
+    return {};
+  }
 };
 
 struct TCharSize {

@@ -17,13 +17,16 @@
 #include "kit.h"
 #include "platform/locale.h"
 #include "platform/system_fonts.h"
+#include "surface/dib_surface.h"
 #include "surface/font_pixel_manager.h"
+#include "surface/picture_io.h"
 #include "surface/pixel_font.h"
 #include "text/glyph_dump.h"
 #include "text/kw_word.h"
 #include "text/layout_dump.h"
 #include "text/markup.h"
 #include "text/markup_writer.h"
+#include "text/render.h"
 #include "text/reveal.h"
 #include "text_layout.h"
 #include "var_declare.h"
@@ -272,6 +275,27 @@ int Reveal(TKwWord& document, TWdPage& page, const TLayoutOptions& options) {
   return 0;
 }
 
+int Render(TKwWord& document, TWdPage& page, const TLayoutOptions& options) {
+  if (options.width < 1 || options.height < 1) throw TUsage{"render needs --width and --height of 1 or more"};
+  if (options.width > kMaxSurfaceSide || options.height > kMaxSurfaceSide) throw TUsage{"the surface is too large"};
+  if (options.color != -2) document.default_color = options.color;
+  if (options.link_color != -2) document.link_color = options.link_color;
+  page.scroll_offset = options.scroll;
+  Prepare(page, true);
+  SetOpacityAll(page, 255);
+  TDIBX canvas;
+  canvas.SetSize(options.width, options.height, 32);
+  canvas.FillRect(MakeRect(0, 0, options.width, options.height),
+                  static_cast<uint32_t>(canvas.ColorToPixel(options.background)));
+  document.target = &canvas;
+  document.draw_origin_x = 0;
+  document.draw_origin_y = 0;
+  document.clip_rect = MakeRect(0, 0, options.width, options.height);
+  Draw(page);
+  SavePng(options.output, canvas.Store());
+  return 0;
+}
+
 int Run(const TLayoutOptions& options) {
   THeadlessSystemHost host;
   TProcessRandom random;
@@ -330,7 +354,8 @@ int Run(const TLayoutOptions& options) {
   document.padding_right = options.pad_right;
   document.default_border_width = options.border;
   document.default_shadow_width = options.shadow;
-  document.paging = !options.no_paging;
+  // A scroll offset only moves a text laid out without paging.
+  document.paging = !options.no_paging && !options.have_scroll;
   document.fixed_advance = !options.measured;
 
   std::vector<std::unique_ptr<TWdPage>> pages;
@@ -345,6 +370,7 @@ int Run(const TLayoutOptions& options) {
   }
   TWdPage& page = *pages[static_cast<size_t>(options.page)];
   if (options.action == "reveal") return Reveal(document, page, options);
+  if (options.action == "render") return Render(document, page, options);
   throw TUsage{"unknown action '" + options.action + "'"};
 }
 
