@@ -103,6 +103,23 @@ int32_t ParseInt(const std::string& option, const std::string& text) {
   return value;
 }
 
+// Colours are written 0xBBGGRR (or decimal); -1 is none.
+int32_t ParseColor(const std::string& option, const std::string& text) {
+  bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  if (!hex) return ParseInt(option, text);
+  uint32_t value = 0;
+  for (size_t i = 2; i < text.size(); ++i) {
+    char c = text[i];
+    int digit = c >= '0' && c <= '9'   ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : -1;
+    if (digit < 0 || i > 9) throw TUsage{option + " needs a colour 0xBBGGRR"};
+    value = value << 4 | static_cast<uint32_t>(digit);
+  }
+  return static_cast<int32_t>(value);
+}
+
 TLayoutOptions Parse(const std::vector<std::string>& args) {
   TLayoutOptions options;
   options.action = args[0];
@@ -180,11 +197,11 @@ TLayoutOptions Parse(const std::vector<std::string>& args) {
       options.scroll = ParseInt(arg, value());
       options.have_scroll = true;
     } else if (options.action == "render" && arg == "--color") {
-      options.color = ParseInt(arg, value());
+      options.color = ParseColor(arg, value());
     } else if (options.action == "render" && arg == "--link-color") {
-      options.link_color = ParseInt(arg, value());
+      options.link_color = ParseColor(arg, value());
     } else if (options.action == "render" && arg == "--background") {
-      options.background = ParseInt(arg, value());
+      options.background = ParseColor(arg, value());
     } else if (options.action == "render" && arg == "-o") {
       options.output = value();
     } else if (arg.size() > 1 && arg[0] == '-') {
