@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "base/rect.h"
+#include "text/break_rules.h"
 #include "text/kw_word.h"
 
 namespace orvo {
@@ -26,8 +27,11 @@ class TLayoutRun {
     pad_right_ = document.padding_right;
   }
 
-  void Run(int32_t first, int32_t end) {
+  // facts: those of the glyphs first..end, in order.
+  void Run(int32_t first, int32_t end, std::vector<TBreakFacts> facts) {
     end_ = end;
+    first_ = first;
+    facts_ = std::move(facts);
     int32_t index = first;
     while (index <= end) index = Step(index);
   }
@@ -135,7 +139,10 @@ class TLayoutRun {
       filler_width_ = row_->width;
       row_start_ = false;
     }
-    TUnitSize unit = document_.MeasureUnit(index, key_, end_);
+    TUnitSize unit = MeasureUnitByFacts(index, end_, [this](int32_t i) -> const TBreakFacts& {
+      static const TBreakFacts kNone;
+      return i >= first_ && i <= end_ ? facts_[static_cast<size_t>(i - first_)] : kNone;
+    });
     // A row that holds nothing but its indentation takes the unit even when
     // it overflows; ending it would give the next row the same indentation.
     if (row_->width > filler_width_ && document_.layout_width > 0 &&
@@ -192,6 +199,9 @@ class TLayoutRun {
   int32_t filler_width_ = 0;
   int32_t row_first_index_ = 0;
   int32_t end_ = 0;
+  int32_t first_ = 0;
+  // What the break rules need of each glyph of the range, gathered once.
+  std::vector<TBreakFacts> facts_;
   std::vector<int32_t> indents_;
   TRowStart saved_;
 };
@@ -212,9 +222,17 @@ void TKwWord::Layout(std::vector<std::unique_ptr<TWdPage>>& pages, int32_t first
       }
     }
   }
-  for (int32_t i = first; i <= end; ++i) Measure(*glyphs_[static_cast<size_t>(i)]);
+  // Links first: an active link underlines, which selects another font.
   EvaluateLinks(key);
-  if (first <= end) TLayoutRun(*this, pages, key).Run(first, end);
+  std::vector<TBreakFacts> facts;
+  if (first <= end) facts.reserve(static_cast<size_t>(end - first + 1));
+  for (int32_t i = first; i <= end; ++i) {
+    // One pass over the glyphs: measuring and gathering what the break rules need.
+    TWdGlyph* glyph = glyphs_[static_cast<size_t>(i)].get();
+    Measure(*glyph);
+    facts.push_back(FactsOf(glyph, key));
+  }
+  if (first <= end) TLayoutRun(*this, pages, key).Run(first, end, std::move(facts));
   int32_t widest = 0;
   for (auto& page : pages) {
     page->Arrange();

@@ -7,6 +7,7 @@
 #include "base/error.h"
 #include "base/rect.h"
 #include "surface/font_pixel_manager.h"
+#include "text/break_rules.h"
 #include "text/kw_word.h"
 
 namespace orvo {
@@ -16,27 +17,33 @@ namespace {
 // Fonts whose widths are kept; a text rarely uses more than a handful.
 constexpr size_t kMeasuredFontLimit = 32;
 
-// The tables hold CP932 bytes because they are compared with game text.
-constexpr std::string_view kNoStart[] = {"\x81\x42", "\x81\x41", "\xa3",     "\x81\x76", "\x81\x78",
-                                         ")",        "\x81\x6a", "\xa4",     "\xa1",     "!",
-                                         "?",        "\x81\x49", "\x81\x48", "\x81\x7a"};
-constexpr std::string_view kNoEnd[] = {"\xa2", "\x81\x75", "\x81\x77", "\x81\x69", "(", "[", "<", "\x81\x79"};
+// The tables hold CP932 codes (lead byte x 256 + trail byte) because they are
+// compared with game text.
+constexpr uint16_t kNoStart[] = {0x8142, 0x8141, 0xA3, 0x8176, 0x8178, ')',    0x816A,
+                                 0xA4,   0xA1,   '!',  '?',    0x8149, 0x8148, 0x817A};
+constexpr uint16_t kNoEnd[] = {0xA2, 0x8175, 0x8177, 0x8169, '(', '[', '<', 0x8179};
 
 template <size_t N>
-bool InTable(const std::string_view (&table)[N], std::string_view text) {
-  return !text.empty() && std::find(std::begin(table), std::end(table), text) != std::end(table);
+bool InTable(const uint16_t (&table)[N], uint16_t code) {
+  return code != 0 && std::find(std::begin(table), std::end(table), code) != std::end(table);
+}
+
+uint16_t CodeOfText(std::string_view text) {
+  if (text.size() == 1) return static_cast<uint8_t>(text[0]);
+  if (text.size() == 2 && IsLeadByte(static_cast<uint8_t>(text[0]))) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(text[0]) << 8 | static_cast<uint8_t>(text[1]));
+  }
+  return 0;
 }
 
 int32_t Saturate(int64_t value) { return ClampToInt32(value); }
 
-bool IsLineBreak(const TWdGlyph* glyph) {
-  return glyph && (glyph->Kind() == TGlyphKind::Return || glyph->Kind() == TGlyphKind::VarReturn);
-}
-
 }  // namespace
 
-bool MayNotStartRow(std::string_view text) { return InTable(kNoStart, text); }
-bool MayNotEndRow(std::string_view text) { return InTable(kNoEnd, text); }
+bool MayNotStartRow(std::string_view text) { return InTable(kNoStart, CodeOfText(text)); }
+bool MayNotEndRow(std::string_view text) { return InTable(kNoEnd, CodeOfText(text)); }
+bool MayNotStartRow(uint16_t code) { return InTable(kNoStart, code); }
+bool MayNotEndRow(uint16_t code) { return InTable(kNoEnd, code); }
 
 void TMeasureState::Reset() {
   selected_ = false;
@@ -104,14 +111,12 @@ void TKwWord::SelectFont(const TDecorate* decoration, bool underline) {
 
 TCharSize TKwWord::MeasureChar(const TDecorate* decoration, uint16_t code, bool underline) {
   int64_t h = decoration && decoration->size != 0 ? decoration->size : default_font_size;
-  TMeasureState::TFontKey key;
-  key.size = static_cast<int32_t>(h);
-  key.style = decoration ? decoration->style : 0;
-  key.underline = underline;
-  key.face = decoration && !decoration->face.empty() ? decoration->face
-             : !default_face_name.empty()            ? default_face_name
-                                                     : std::string(kDefaultFaceName);
-  if (!measure_.IsSelected(key)) SelectFont(decoration, underline);
+  std::string_view face = decoration && !decoration->face.empty() ? std::string_view(decoration->face)
+                          : !default_face_name.empty()            ? std::string_view(default_face_name)
+                                                                  : kDefaultFaceName;
+  if (!measure_.IsSelected(face, static_cast<int32_t>(h), decoration ? decoration->style : 0, underline)) {
+    SelectFont(decoration, underline);
+  }
   int64_t w = fixed_advance ? h : measure_.Width(fonts, code, static_cast<int32_t>(h));
   if (decoration && (decoration->style & fsItalic)) w += h / 5;
   if (decoration && !decoration->ruby.empty()) h += std::max<int64_t>(1, h / 2);
@@ -168,47 +173,28 @@ void TKwWord::Measure(TWdGlyph& glyph) {
   }
 }
 
+TBreakFacts FactsOf(const TWdGlyph* glyph, std::string_view key) {
+  TBreakFacts facts;
+  if (!glyph) return facts;
+  facts.exists = true;
+  TGlyphKind kind = glyph->Kind();
+  facts.line_break = kind == TGlyphKind::Return || kind == TGlyphKind::VarReturn;
+  if (kind == TGlyphKind::Char || kind == TGlyphKind::VarChar) facts.code = glyph->CharCode();
+  if (const TDecorate* style = glyph->Decoration()) {
+    facts.no_break = style->no_break;
+    if (!style->ruby.empty()) facts.ruby = &style->ruby;
+  }
+  facts.shown = TKwWord::ConditionHolds(glyph->Condition(), key);
+  facts.width = glyph->width;
+  return facts;
+}
+
 bool TKwWord::BreakAllowed(const TWdGlyph* before, const TWdGlyph* after) {
-  if (!after) return true;
-  if (before && before->NoBreak() && after->NoBreak()) return false;
-  std::string ruby = after->Ruby();
-  if (!ruby.empty() && before && ruby == before->Ruby()) return false;
-  uint16_t before_code = before ? before->CharCode() : 0;
-  uint16_t after_code = after->CharCode();
-  if (before_code >= 33 && before_code <= 255 && after_code >= 33 && after_code <= 255) return false;
-  if (after_code == 32 && before && before_code != 32) return false;
-  if (MayNotStartRow(after->Text())) return false;
-  return true;
+  return BreakAllowedByFacts(FactsOf(before, {}), FactsOf(after, {}));
 }
 
 TUnitSize TKwWord::MeasureUnit(int32_t index, std::string_view key, int32_t last_index) const {
-  const TWdGlyph* glyph = GlyphAt(index);
-  if (!glyph) return {};
-  int64_t width = glyph->width;
-  int32_t count = 1;
-  if (IsLineBreak(glyph)) return {Saturate(width), count};
-  // Hidden glyphs take no room and so cannot hold a unit together.
-  auto joins = [&](const TWdGlyph* next) {
-    return next && index + count <= last_index && ConditionHolds(next->Condition(), key);
-  };
-  auto extend = [&]() {
-    while (true) {
-      const TWdGlyph* previous = GlyphAt(index + count - 1);
-      const TWdGlyph* next = GlyphAt(index + count);
-      if (!joins(next) || BreakAllowed(previous, next)) break;
-      width += next->width;
-      ++count;
-      if (IsLineBreak(next)) break;
-    }
-  };
-  extend();
-  const TWdGlyph* next = GlyphAt(index + 1);
-  if (count == 1 && MayNotEndRow(glyph->Text()) && next && !IsLineBreak(next) && joins(next)) {
-    width += next->width;
-    ++count;
-    extend();
-  }
-  return {Saturate(width), count};
+  return MeasureUnitByFacts(index, last_index, [&](int32_t i) { return FactsOf(GlyphAt(i), key); });
 }
 
 }  // namespace orvo

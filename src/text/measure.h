@@ -58,8 +58,10 @@ class TMeasureState {
     bool operator==(const TFontKey&) const = default;
   };
 
-  // True when a font is selected and its key equals key.
-  bool IsSelected(const TFontKey& key) const { return selected_ && key_ == key; }
+  // True when a font is selected and its key is this one.
+  bool IsSelected(std::string_view face, int32_t size, uint8_t style, bool underline) const {
+    return selected_ && key_.size == size && key_.style == style && key_.underline == underline && key_.face == face;
+  }
   // Selects the font of key drawn with face (the face found installed); an
   // empty face keeps the font selected before (none found).
   void Select(const TFontKey& key, const std::string& face);
@@ -89,5 +91,8 @@ class TMeasureState {
 // The two break tables (CP932): characters that may not start a row, and those that may not end one.
 bool MayNotStartRow(std::string_view text);
 bool MayNotEndRow(std::string_view text);
+// The same by character code (lead byte x 256 + trail byte; 0 for glyphs that are no characters).
+bool MayNotStartRow(uint16_t code);
+bool MayNotEndRow(uint16_t code);
 
 }  // namespace orvo
