@@ -278,21 +278,28 @@ void TWdRow::Arrange() {
   }
   width = ClampToInt32(int64_t{width} + start);
   int64_t c = 0;
+  bool pictures = false;
   for (const TWdGlyph* child : children_) {
-    if (!IsPicture(child)) c = std::max<int64_t>(c, child->height);
+    if (IsPicture(child)) {
+      pictures = true;
+    } else {
+      c = std::max<int64_t>(c, child->height);
+    }
   }
   int64_t above = 0, below = 0;
-  for (const TWdGlyph* child : children_) {
-    if (!IsPicture(child)) continue;
-    int64_t g = child->height;
-    if (child->Align() == waCenter) {
-      int64_t half = (g - c + 1) / 2;
-      above = std::max(above, half);
-      below = std::max(below, half);
-    } else if (child->Align() == waTop) {
-      below = std::max(below, g - c);
-    } else {
-      above = std::max(above, g - c);
+  if (pictures) {
+    for (const TWdGlyph* child : children_) {
+      if (!IsPicture(child)) continue;
+      int64_t g = child->height;
+      if (child->Align() == waCenter) {
+        int64_t half = (g - c + 1) / 2;
+        above = std::max(above, half);
+        below = std::max(below, half);
+      } else if (child->Align() == waTop) {
+        below = std::max(below, g - c);
+      } else {
+        above = std::max(above, g - c);
+      }
     }
   }
   height = ClampToInt32(c + above + below);
@@ -301,13 +308,15 @@ void TWdRow::Arrange() {
     child->x = ClampToInt32(x_pos);
     x_pos += child->width;
     int64_t g = child->height;
+    uint8_t picture_align = pictures && IsPicture(child) ? child->Align() : 0;
     if (g == 0) {
       child->y = ClampToInt32(above);
-    } else if (IsPicture(child) && child->Align() == waCenter) {
+    } else if (picture_align == waCenter) {
       child->y = ClampToInt32(above + (c - g) / 2);
-    } else if (IsPicture(child) && child->Align() == waTop) {
+    } else if (picture_align == waTop) {
       child->y = ClampToInt32(above);
     } else {
+      // Characters of different sizes and bottom pictures share the bottom line.
       child->y = ClampToInt32(int64_t{height} - below - g);
     }
   }
