@@ -9,14 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "app/game_fonts.h"
 #include "base/cp932.h"
 #include "base/error.h"
 #include "base/files.h"
 #include "base/random.h"
 #include "base/stream.h"
+#include "data/file_manager.h"
+#include "data/mount.h"
 #include "kit.h"
 #include "platform/locale.h"
 #include "platform/system_fonts.h"
+#include "stage/picture_cache.h"
+#include "stage/text_pictures.h"
 #include "surface/dib_surface.h"
 #include "surface/font_pixel_manager.h"
 #include "surface/picture_io.h"
@@ -223,16 +228,36 @@ TLayoutOptions Parse(const std::vector<std::string>& args) {
 class TSizedPictures : public ITextPictures {
  public:
   explicit TSizedPictures(const std::map<std::string, std::pair<int32_t, int32_t>>& sizes) : sizes_(sizes) {}
+  // Pictures without a size of their own come from there (the mounted game).
+  ITextPictures* fallback = nullptr;
   bool PictureSize(std::string_view source, int32_t& width, int32_t& height) override {
     auto it = sizes_.find(UpperAscii(source));
-    if (it == sizes_.end()) return false;
+    if (it == sizes_.end()) return fallback && fallback->PictureSize(source, width, height);
     width = it->second.first;
     height = it->second.second;
     return true;
   }
+  TPictureFrame Frame(std::string_view source) override {
+    if (sizes_.count(UpperAscii(source)) || !fallback) return {};
+    return fallback->Frame(source);
+  }
 
  private:
   const std::map<std::string, std::pair<int32_t, int32_t>>& sizes_;
+};
+
+// The mounted game's files as the picture cache reads them.
+class TGamePictureFiles : public IPictureFiles {
+ public:
+  explicit TGamePictureFiles(TVrFileManager& files) : files_(files) {}
+  bool Contains(const std::string& name) override { return files_.Exists(name); }
+  std::string Load(const std::string& name) override {
+    std::vector<uint8_t> bytes = files_.LoadBytes(name);
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+ private:
+  TVrFileManager& files_;
 };
 
 bool ReadInput(const std::string& path, std::string& bytes) {
@@ -347,10 +372,30 @@ int Run(const TLayoutOptions& options) {
   for (const std::string& line : options.frozen) document.frozen_values.push_back(ArgumentToCp932(line));
   document.ExpandVars(0, -1, THistoryVars::Skip);
 
+  // Fonts: the installed faces, the game's pixel fonts when a game is
+  // mounted, and the --font files.
+  std::unique_ptr<TGameFonts> game_fonts;
   std::unique_ptr<ISystemFonts> system;
   TPixelFontManager pixel_fonts;
   std::unique_ptr<TFontPixelManager> glyphs;
-  if (options.measured || options.action == "render" || !options.fonts.empty()) {
+  TVrFileManager files;
+  TGamePictureFiles picture_files(files);
+  TDovaCollection cache;
+  std::unique_ptr<ITextPictures> game_pictures;
+  TSizedPictures sized_pictures(options.pictures);
+  document.pictures = &sized_pictures;
+  if (!options.game.empty()) {
+    game_fonts = std::make_unique<TGameFonts>(CreateSystemFonts(), TDefaultFontsOnly::No);
+    game_fonts->Attach(files);
+    MountGameData(files, {"", {options.game}});
+    for (const std::string& file : options.fonts) {
+      if (!game_fonts->PixelFonts().AddFontFile(file)) return 1;
+    }
+    document.fonts = &game_fonts->Glyphs();
+    cache.SetFiles(&picture_files);
+    game_pictures = std::make_unique<TTextPictureCache>(cache);
+    sized_pictures.fallback = game_pictures.get();
+  } else if (options.measured || options.action == "render" || !options.fonts.empty()) {
     system = CreateSystemFonts();
     glyphs = std::make_unique<TFontPixelManager>(
         system.get(), pixel_fonts, UserLanguageIsJapanese() ? TInstalledFilter::JapaneseOnly : TInstalledFilter::All);
@@ -359,8 +404,6 @@ int Run(const TLayoutOptions& options) {
     }
     document.fonts = glyphs.get();
   }
-  TSizedPictures pictures(options.pictures);
-  document.pictures = &pictures;
 
   document.layout_width = options.width;
   document.layout_height = options.height;
