@@ -77,6 +77,21 @@ TEST_F(LayoutToolTest, RenderWritesAPng) {
   EXPECT_EQ(ReadFile(png).substr(1, 3), "PNG");
 }
 
+TEST_F(LayoutToolTest, GamePicturesAreMeasuredFromTheMountedFolder) {
+  std::string game = MakeTempDir("layout_game");
+  WriteFile(game + "/Pic.png", ReadFile(TestDataDir() + "/text/golden/pixel-font.png"));  // 80 x 20
+  std::string output;
+  ASSERT_EQ(Run("layout --utf8 --width 200 --height 60 --game " + game, "<IMG SRC=pic.png MgnLeft=1><IMG SRC=no.png>",
+                output),
+            0)
+      << output;
+  EXPECT_EQ(output,
+            "page\t0\t200\t20\n"
+            "row\t0\t0\t0\t20\t81\t0\t1\n"
+            "child\t0\t0\t0\timg\t0\t0\t81\t20\n"
+            "child\t0\t0\t1\timg\t81\t20\t0\t0\n");
+}
+
 TEST_F(LayoutToolTest, WrongUsage) {
   struct TCase {
     const char* arguments;

@@ -157,6 +157,24 @@ TEST_F(RenderTest, LinksForOtherWindowsAreNeitherUnderlinedNorTracked) {
   EXPECT_EQ(TextColorOf(*document_.GlyphAt(0)), document_.default_color);
 }
 
+TEST_F(RenderTest, MeasuresWithTheFontsWithoutTheFixedAdvance) {
+  document_.fonts = glyphs_.get();
+  document_.default_face_name = "IPAGothic";
+  document_.default_font_size = 24;
+  document_.fixed_advance = false;
+  EXPECT_EQ(document_.MeasureChar(nullptr, 0x82A0, false).width, 24);  // "あ"
+  EXPECT_EQ(document_.MeasureChar(nullptr, 'A', false).width, 12);
+  // A face that is not installed measures with the default face.
+  TDecorate other;
+  other.face = "NoSuchFace";
+  other.size = 24;
+  other.border_width = -1;
+  other.shadow_width = -1;
+  EXPECT_EQ(document_.MeasureChar(&other, 'A', false).width, 12);
+  document_.fixed_advance = true;
+  EXPECT_EQ(document_.MeasureChar(nullptr, 'A', false).width, 24);
+}
+
 TEST_F(RenderTest, HitTestIgnoresCharactersStillFadingIn) {
   TWdPage& page = Show("ab", 100, 24);
   EXPECT_EQ(HitTest(page, 25, 5), document_.GlyphAt(1));
