@@ -1,5 +1,7 @@
 #include "stage/text_pictures.h"
 
+#include <algorithm>
+
 namespace orvo {
 
 TTextPictureCache::~TTextPictureCache() {
@@ -23,10 +25,21 @@ bool TTextPictureCache::PictureSize(std::string_view source, int32_t& width, int
   return true;
 }
 
-TPictureFrame TTextPictureCache::Frame(std::string_view source) {
+int32_t TTextPictureCache::FrameCount(std::string_view source) {
   TDovaItem* item = Item(source);
-  if (!item || item->Frames().empty()) return {};
-  const TDovaItemFrame& frame = item->Frames().front();
+  return item ? item->FrameCount() : 0;
+}
+
+int32_t TTextPictureCache::FrameDelay(std::string_view source, int32_t index) {
+  TDovaItem* item = Item(source);
+  if (!item || index < 0 || index >= item->FrameCount()) return 1;
+  return std::max(1, item->Frames()[static_cast<size_t>(index)].delay);
+}
+
+TPictureFrame TTextPictureCache::FrameAt(std::string_view source, int32_t index) {
+  TDovaItem* item = Item(source);
+  if (!item || index < 0 || index >= item->FrameCount()) return {};
+  const TDovaItemFrame& frame = item->Frames()[static_cast<size_t>(index)];
   return {frame.surface.get(), frame.mask.get(), frame.key_color >= 0};
 }
 

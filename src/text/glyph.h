@@ -355,6 +355,9 @@ class TWdImg : public TWdReal {
   bool loaded = false, hover_loaded = false, down_loaded = false;
   int32_t picture_width = 0, picture_height = 0;
   int32_t hover_width = 0, hover_height = 0, down_width = 0, down_height = 0;
+  // The animation of each picture (main, hover, down): current frame and the ms it still shows.
+  int32_t frame[3] = {0, 0, 0};
+  int32_t frame_remaining[3] = {0, 0, 0};
   uint8_t align = waBottom;
   int32_t margin_left = 0, margin_right = 0, margin_top = 0, margin_bottom = 0;
 };

@@ -160,6 +160,12 @@ void TKwWord::Measure(TWdGlyph& glyph) {
           h = std::max<int64_t>(h, image.down_height);
         }
       }
+      // Each picture's animation starts at its first frame, shown for its whole delay.
+      const std::string* sources[3] = {&image.source, &image.hover_source, &image.down_source};
+      for (int list = 0; list < 3; ++list) {
+        image.frame[list] = 0;
+        image.frame_remaining[list] = pictures ? ClampToInt32(int64_t{pictures->FrameDelay(*sources[list], 0)} + 1) : 0;
+      }
       w += static_cast<int64_t>(image.margin_left) + image.margin_right;
       h += static_cast<int64_t>(image.margin_top) + image.margin_bottom;
       glyph.width = Saturate(w);

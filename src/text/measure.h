@@ -29,10 +29,22 @@ class ITextPictures {
   virtual ~ITextPictures() = default;
   // The size of the first frame of a picture; false when the picture does not exist.
   virtual bool PictureSize(std::string_view source, int32_t& width, int32_t& height) = 0;
-  // The frame to draw of a picture; no surface when there is nothing to draw.
+  // The first frame of a picture; no surface when there is nothing to draw.
   virtual TPictureFrame Frame(std::string_view source) {
     (void)source;
     return {};
+  }
+  // Animated pictures: the number of frames, each frame's delay in ms (at least 1) and each frame.
+  virtual int32_t FrameCount(std::string_view source) {
+    (void)source;
+    return 1;
+  }
+  virtual int32_t FrameDelay(std::string_view source, int32_t index) {
+    (void)source, (void)index;
+    return 1;
+  }
+  virtual TPictureFrame FrameAt(std::string_view source, int32_t index) {
+    return index == 0 ? Frame(source) : TPictureFrame{};
   }
 };
 

@@ -96,6 +96,38 @@ void RenderRows(TWdPage& page, bool reset) {
 
 }  // namespace
 
+int ShownList(const TWdImg& image) {
+  if (image.pressed && image.down_loaded) return 2;
+  if (image.hover && image.hover_loaded) return 1;
+  return 0;
+}
+
+const std::string& ListSource(const TWdImg& image, int list) {
+  return list == 2 ? image.down_source : list == 1 ? image.hover_source : image.source;
+}
+
+bool Animate(TWdImg& image, int32_t milliseconds) {
+  TKwWord& document = image.Owner();
+  if (!image.loaded || !document.pictures) return false;
+  int list = ShownList(image);
+  const std::string& source = ListSource(image, list);
+  int32_t count = document.pictures->FrameCount(source);
+  if (count <= 1) return false;
+  int32_t& current = image.frame[list];
+  int32_t& remaining = image.frame_remaining[list];
+  const int32_t before = current;
+  remaining = ClampToInt32(int64_t{remaining} - milliseconds);
+  // Bounded: a late frame advances at most once around the list.
+  for (int32_t steps = 0; remaining < 1 && steps <= count; ++steps) {
+    current = current + 1 < count ? current + 1 : 0;
+    if (current == 0) remaining = 0;
+    remaining = ClampToInt32(int64_t{remaining} + document.pictures->FrameDelay(source, current));
+  }
+  if (current == before) return false;
+  AddDirty(image);
+  return true;
+}
+
 int32_t TextColorOf(const TWdGlyph& glyph) {
   const TKwWord& document = glyph.Owner();
   if (Hovered(glyph)) return document.hover_color;
@@ -234,13 +266,8 @@ void Draw(TWdPage& page) {
       } else if (child->Kind() == TGlyphKind::Img && document.pictures) {
         const auto& image = static_cast<const TWdImg&>(*child);
         if (!image.loaded) continue;
-        std::string_view source = image.source;
-        if (image.pressed && image.down_loaded) {
-          source = image.down_source;
-        } else if (image.hover && image.hover_loaded) {
-          source = image.hover_source;
-        }
-        TPictureFrame frame = document.pictures->Frame(source);
+        int list = ShownList(image);
+        TPictureFrame frame = document.pictures->FrameAt(ListSource(image, list), image.frame[list]);
         if (!frame.surface) continue;
         int64_t g = image.Opacity();
         int64_t opacity = p == 255 ? g : p < 256 ? g * p / 256 : g * (p - 256) / 256 + 256;

@@ -2,6 +2,7 @@
 // Rendering a page's characters into the document's work surfaces, and
 // drawing the page from them onto the target surface.
 #include <cstdint>
+#include <string>
 
 #include "text/kw_word.h"
 
@@ -18,6 +19,12 @@ void Erase(TWdGlyph& glyph);
 void Draw(TWdPage& page);
 // After the scroll offset changed: the rows now in view are rendered again.
 void ScrollTo(TWdPage& page, int32_t scroll_offset);
+// Which picture of an inline image shows: 2 the down picture while pressed,
+// 1 the hover picture under the pointer, else 0; and its source.
+int ShownList(const TWdImg& image);
+const std::string& ListSource(const TWdImg& image, int list);
+// Advances the shown picture's own animation; true (and the glyph is dirty) when its frame changed.
+bool Animate(TWdImg& image, int32_t milliseconds);
 // The colour a character is drawn in (hover, link, decoration, document).
 int32_t TextColorOf(const TWdGlyph& glyph);
 

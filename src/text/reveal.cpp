@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/rect.h"
+#include "text/render.h"
 
 namespace orvo {
 
@@ -157,6 +158,8 @@ TRevealStep StepReveal(TWdPage& page, int32_t frame_delta) {
     }
   }
   page.fade_accumulator = ClampToInt32(accumulator);
+
+  for (TWdGlyph* picture : page.animated) Animate(static_cast<TWdImg&>(*picture), ClampToInt32(ms));
 
   if (!page.pending_events.empty() && page.revealing.empty()) {
     std::string pending = std::move(page.pending_events);

@@ -151,6 +151,43 @@ TEST(RevealTest, PauseKeepsFadingAndResumeDoesNotCountThePause) {
   EXPECT_EQ(Trace("<WAIT VALUE=15>abc", {}, Frames(15, 9), pause), "0/0 1/0 1/1 1/1 1/1 1/1 3/3 3/3! 3/3");
 }
 
+// "anim" has three frames shown 10, 20 and 30 ms; "still" has one.
+class TAnimatedPictures : public ITextPictures {
+ public:
+  bool PictureSize(std::string_view source, int32_t& width, int32_t& height) override {
+    width = height = 8;
+    return source == "anim" || source == "still";
+  }
+  int32_t FrameCount(std::string_view source) override { return source == "anim" ? 3 : 1; }
+  int32_t FrameDelay(std::string_view source, int32_t index) override {
+    return source == "anim" ? 10 * (index + 1) : 1;
+  }
+};
+
+TEST(RevealTest, RevealedPicturesAnimateWithTheirOwnDelays) {
+  TKwWord document;
+  TAnimatedPictures pictures;
+  Build(document, "<WAIT VALUE=0><IMG SRC=anim><IMG SRC=still>");
+  document.pictures = &pictures;
+  document.layout_width = 100;
+  document.layout_height = 100;
+  std::vector<std::unique_ptr<TWdPage>> pages;
+  document.Layout(pages, 0, "mes", -1);
+  TWdPage& page = *pages[0];
+  auto& anim = static_cast<TWdImg&>(*document.GlyphAt(0));
+  StepReveal(page, 5);  // skipped
+  StepReveal(page, 5);  // both revealed; the first reveal frame counts no time
+  EXPECT_EQ(page.animated.size(), 2u);
+  std::string frames;
+  for (int32_t ms : {5, 5, 1, 10, 10, 30, 0}) {
+    StepReveal(page, ms);
+    frames += std::to_string(anim.frame[0]);
+  }
+  // Frame 0 shows its 10 ms plus one, frame 1 20 ms, frame 2 30 ms, then frame 0 again.
+  EXPECT_EQ(frames, "0011200");
+  EXPECT_EQ(static_cast<TWdImg&>(*document.GlyphAt(1)).frame[0], 0);
+}
+
 TEST(RevealTest, ResetStartsThePageAgain) {
   TKwWord document;
   Build(document, "<WAIT VALUE=0>ab");

@@ -237,12 +237,18 @@ class TSizedPictures : public ITextPictures {
     height = it->second.second;
     return true;
   }
-  TPictureFrame Frame(std::string_view source) override {
-    if (sizes_.count(UpperAscii(source)) || !fallback) return {};
-    return fallback->Frame(source);
+  TPictureFrame Frame(std::string_view source) override { return FrameAt(source, 0); }
+  int32_t FrameCount(std::string_view source) override { return Own(source) ? 1 : fallback->FrameCount(source); }
+  int32_t FrameDelay(std::string_view source, int32_t index) override {
+    return Own(source) ? 1 : fallback->FrameDelay(source, index);
+  }
+  TPictureFrame FrameAt(std::string_view source, int32_t index) override {
+    return Own(source) ? TPictureFrame{} : fallback->FrameAt(source, index);
   }
 
  private:
+  // Pictures of --picture (or every picture without a game) draw nothing.
+  bool Own(std::string_view source) const { return !fallback || sizes_.count(UpperAscii(source)) > 0; }
   const std::map<std::string, std::pair<int32_t, int32_t>>& sizes_;
 };
 
