@@ -34,6 +34,14 @@ class TSolidPictures : public orvo::ITextPictures {
   orvo::TPictureFrame Frame(std::string_view source) override {
     return {&picture_, nullptr, !source.empty() && source[0] == 'k'};
   }
+  // Pictures whose name starts with 'a' animate through three frames.
+  int32_t FrameCount(std::string_view source) override { return !source.empty() && source[0] == 'a' ? 3 : 1; }
+  int32_t FrameDelay(std::string_view source, int32_t index) override {
+    return static_cast<int32_t>(source.size()) * 3 + index;
+  }
+  orvo::TPictureFrame FrameAt(std::string_view source, int32_t index) override {
+    return index < FrameCount(source) ? Frame(source) : orvo::TPictureFrame{};
+  }
 
  private:
   orvo::TDIBX picture_;
