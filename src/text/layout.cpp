@@ -28,10 +28,10 @@ class TLayoutRun {
   }
 
   // facts: those of the glyphs first..end, in order.
-  void Run(int32_t first, int32_t end, std::vector<TBreakFacts> facts) {
+  void Run(int32_t first, int32_t end, const std::vector<TBreakFacts>& facts) {
     end_ = end;
     first_ = first;
-    facts_ = std::move(facts);
+    facts_ = &facts;
     int32_t index = first;
     while (index <= end) index = Step(index);
   }
@@ -141,7 +141,7 @@ class TLayoutRun {
     }
     TUnitSize unit = MeasureUnitByFacts(index, end_, [this](int32_t i) -> const TBreakFacts& {
       static const TBreakFacts kNone;
-      return i >= first_ && i <= end_ ? facts_[static_cast<size_t>(i - first_)] : kNone;
+      return i >= first_ && i <= end_ ? (*facts_)[static_cast<size_t>(i - first_)] : kNone;
     });
     // A row that holds nothing but its indentation takes the unit even when
     // it overflows; ending it would give the next row the same indentation.
@@ -201,7 +201,7 @@ class TLayoutRun {
   int32_t end_ = 0;
   int32_t first_ = 0;
   // What the break rules need of each glyph of the range, gathered once.
-  std::vector<TBreakFacts> facts_;
+  const std::vector<TBreakFacts>* facts_ = nullptr;
   std::vector<int32_t> indents_;
   TRowStart saved_;
 };
@@ -224,7 +224,11 @@ void TKwWord::Layout(std::vector<std::unique_ptr<TWdPage>>& pages, int32_t first
   }
   // Links first: an active link underlines, which selects another font.
   EvaluateLinks(key);
-  std::vector<TBreakFacts> facts;
+  // The facts of a long text fill hundreds of kilobytes: the buffer is kept
+  // between layouts so that each does not fault in fresh pages.
+  thread_local std::vector<TBreakFacts> facts_buffer;
+  std::vector<TBreakFacts>& facts = facts_buffer;
+  facts.clear();
   if (first <= end) facts.reserve(static_cast<size_t>(end - first + 1));
   for (int32_t i = first; i <= end; ++i) {
     // One pass over the glyphs: measuring and gathering what the break rules need.
@@ -232,7 +236,7 @@ void TKwWord::Layout(std::vector<std::unique_ptr<TWdPage>>& pages, int32_t first
     Measure(*glyph);
     facts.push_back(FactsOf(glyph, key));
   }
-  if (first <= end) TLayoutRun(*this, pages, key).Run(first, end, std::move(facts));
+  if (first <= end) TLayoutRun(*this, pages, key).Run(first, end, facts);
   int32_t widest = 0;
   for (auto& page : pages) {
     page->Arrange();

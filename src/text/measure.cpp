@@ -1,6 +1,7 @@
 #include "text/measure.h"
 
 #include <algorithm>
+#include <bitset>
 #include <climits>
 
 #include "base/cp932.h"
@@ -23,9 +24,19 @@ constexpr uint16_t kNoStart[] = {0x8142, 0x8141, 0xA3, 0x8176, 0x8178, ')',    0
                                  0xA4,   0xA1,   '!',  '?',    0x8149, 0x8148, 0x817A};
 constexpr uint16_t kNoEnd[] = {0xA2, 0x8175, 0x8177, 0x8169, '(', '[', '<', 0x8179};
 
+// Every character of a text asks both tables at least once, so each becomes
+// one bit per code.
+template <size_t N>
+std::bitset<65536> CodeSet(const uint16_t (&table)[N]) {
+  std::bitset<65536> set;
+  for (uint16_t code : table) set.set(code);
+  return set;
+}
+
 template <size_t N>
 bool InTable(const uint16_t (&table)[N], uint16_t code) {
-  return code != 0 && std::find(std::begin(table), std::end(table), code) != std::end(table);
+  static const std::bitset<65536> set = CodeSet(table);
+  return code != 0 && set.test(code);
 }
 
 uint16_t CodeOfText(std::string_view text) {
