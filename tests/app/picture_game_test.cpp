@@ -9,6 +9,7 @@
 
 #include "base/stream.h"
 #include "data/zlib_codec.h"
+#include "support/png_file.h"
 #include "support/test_support.h"
 #include "surface/picture_io.h"
 
@@ -127,13 +128,7 @@ void WriteGame(const std::string& source, const std::vector<TPlaced>& placed) {
   test::WriteFile(source + "/start.src", page);
 }
 
-TDIBSurface ReadShot(const std::string& path) {
-  std::string bytes = test::ReadFile(path);
-  TSpanStream stream(bytes.data(), bytes.size());
-  TDIBSurface picture;
-  ReadPng(stream, picture);
-  return picture;
-}
+TDIBSurface ReadShot(const std::string& path) { return test::ReadPngFile(path); }
 
 TRgba PixelAt(const TDIBSurface& picture, int x, int y) {
   const uint8_t* p = picture.ScanLine(y) + static_cast<size_t>(x) * 3;

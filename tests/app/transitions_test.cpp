@@ -5,23 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "base/stream.h"
+#include "support/png_file.h"
 #include "support/test_support.h"
 #include "surface/picture_io.h"
 
 namespace orvo::test {
 namespace {
-
-std::vector<uint32_t> PngPixels(const std::string& path) {
-  const std::string bytes = ReadFile(path);
-  TSpanStream stream(bytes.data(), bytes.size());
-  TDIBSurface picture;
-  ReadPng(stream, picture);
-  std::vector<uint32_t> pixels;
-  for (int32_t y = 0; y < picture.Height(); ++y) {
-    for (int32_t x = 0; x < picture.Width(); ++x) pixels.push_back(picture.GetPixel(x, y));
-  }
-  return pixels;
-}
 
 TEST(Transitions, FlipsShowTheGoldenPicturesAtBothSteps) {
   struct TShot {

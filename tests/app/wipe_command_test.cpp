@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "base/stream.h"
+#include "support/png_file.h"
 #include "support/test_support.h"
 #include "surface/picture_io.h"
 #include "surface/png_writer.h"
@@ -23,11 +24,8 @@ void SolidPng(const std::string& path, int w, int h, uint8_t r, uint8_t g, uint8
 
 // Colour (0x00RRGGBB) of one pixel of a PNG, or -1 when unreadable.
 int64_t PngAt(const std::string& path, int32_t x, int32_t y) {
-  const std::string bytes = ReadFile(path);
-  if (bytes.empty()) return -1;
-  TSpanStream stream(bytes.data(), bytes.size());
-  TDIBSurface picture;
-  ReadPng(stream, picture);
+  const TDIBSurface picture = ReadPngFile(path);
+  if (picture.Width() == 0) return -1;
   const uint32_t c = picture.PixelToColor(picture.GetPixel(x, y));
   return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/stream.h"
+#include "support/png_file.h"
 #include "support/test_support.h"
 #include "surface/picture_io.h"
 
@@ -11,19 +12,6 @@ namespace orvo::test {
 namespace {
 
 std::string Golden(const std::string& name) { return TestDataDir() + "/stage/golden/" + name; }
-
-// The pixels of a PNG file, row by row.
-std::vector<uint32_t> PngPixels(const std::string& path) {
-  const std::string bytes = ReadFile(path);
-  TSpanStream stream(bytes.data(), bytes.size());
-  TDIBSurface picture;
-  ReadPng(stream, picture);
-  std::vector<uint32_t> pixels;
-  for (int32_t y = 0; y < picture.Height(); ++y) {
-    for (int32_t x = 0; x < picture.Width(); ++x) pixels.push_back(picture.GetPixel(x, y));
-  }
-  return pixels;
-}
 
 TEST(DemoScene, ShotsAtFixedFramesMatchTheGoldenPictures) {
   const std::string kit = BuildDir() + "/bin/orvokit", player = BuildDir() + "/bin/orvoplayer";
