@@ -3,13 +3,13 @@
 // against the fixed advance, and a full 1280 x 720 page of 24-pixel text
 // rendered once and then drawn frame by frame while every glyph fades in.
 #include <benchmark/benchmark.h>
-#include <iconv.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/cp932.h"
+#include "iconv_reference.h"
 #include "platform/system_fonts.h"
 #include "surface/font_pixel_manager.h"
 #include "text/kw_word.h"
@@ -90,22 +90,7 @@ void BM_LayoutMeasured(benchmark::State& state) {
 }
 BENCHMARK(BM_LayoutMeasured)->Unit(benchmark::kMicrosecond);
 
-void BM_IconvCp932ToUtf8(benchmark::State& state) {
-  std::string text = Text();
-  iconv_t converter = iconv_open("UTF-8", "CP932");
-  std::string out(text.size() * 3, '\0');
-  for (auto _ : state) {
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);
-    char* in = text.data();
-    size_t in_left = text.size();
-    char* output = out.data();
-    size_t out_left = out.size();
-    iconv(converter, &in, &in_left, &output, &out_left);
-    benchmark::DoNotOptimize(out.data());
-  }
-  iconv_close(converter);
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
-}
+void BM_IconvCp932ToUtf8(benchmark::State& state) { bench::ConvertWithIconv(state, Text()); }
 BENCHMARK(BM_IconvCp932ToUtf8)->Unit(benchmark::kMicrosecond);
 
 // The first page of the text: 30 rows of 53 characters.

@@ -2,12 +2,12 @@
 // against iconv converting the same bytes from CP932 to UTF-8: the one pass
 // over the text that every message needs anyway.
 #include <benchmark/benchmark.h>
-#include <iconv.h>
 
 #include <string>
 #include <vector>
 
 #include "base/cp932.h"
+#include "iconv_reference.h"
 #include "text/kw_word.h"
 #include "text/markup_writer.h"
 
@@ -70,19 +70,7 @@ BENCHMARK(BM_BuildGlyphsAndWriteStream)->Unit(benchmark::kMicrosecond);
 void BM_IconvCp932ToUtf8(benchmark::State& state) {
   std::string text;
   for (const std::string& line : Markup()) text += line + "\r";
-  iconv_t converter = iconv_open("UTF-8", "CP932");
-  std::string out(text.size() * 3, '\0');
-  for (auto _ : state) {
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);
-    char* in = text.data();
-    size_t in_left = text.size();
-    char* output = out.data();
-    size_t out_left = out.size();
-    iconv(converter, &in, &in_left, &output, &out_left);
-    benchmark::DoNotOptimize(out.data());
-  }
-  iconv_close(converter);
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  bench::ConvertWithIconv(state, std::move(text));
 }
 BENCHMARK(BM_IconvCp932ToUtf8)->Unit(benchmark::kMicrosecond);
 
