@@ -6,6 +6,10 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 flavour="${1:-release}"
 shift || true
 jobs="${ORVO_JOBS:-2}"
+# Every clone shares one compiler cache: paths are hashed relative to the clone,
+# and the debug builds do not hash the folder they run in.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
+export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 
 case "$flavour" in
   release) options=(-DCMAKE_BUILD_TYPE=Release) ;;
