@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/binary_io.h"
+#include "surface/font_pixel.h"
 #include "text/records.h"
 #include "vars/parser.h"
 
@@ -189,6 +190,7 @@ class TWdGlyph {
 class TWdComposite : public TWdGlyph {
  public:
   using TWdGlyph::TWdGlyph;
+  ~TWdComposite() override { ClearChildren(); }
   TGlyphKind Kind() const override { return TGlyphKind::Composite; }
   int32_t ChildCount() const override { return static_cast<int32_t>(children_.size()); }
   TWdGlyph* Child(int32_t index) const override {
@@ -201,7 +203,8 @@ class TWdComposite : public TWdGlyph {
   TWdGlyph* FirstChild() const { return children_.empty() ? nullptr : children_.front(); }
   TWdGlyph* LastChild() const { return children_.empty() ? nullptr : children_.back(); }
   int32_t IndexOfChild(const TWdGlyph* glyph) const;
-  void AddChild(TWdGlyph* glyph);
+  // Shows glyph as the last child; rows keep their height rule up to date.
+  virtual void AddChild(TWdGlyph* glyph);
   // Takes ownership (fillers made by the layout) and shows it as a child.
   void AddOwned(std::unique_ptr<TWdGlyph> glyph);
   void DeleteChild(int32_t index);
@@ -216,6 +219,21 @@ class TWdRow : public TWdComposite {
  public:
   using TWdComposite::TWdComposite;
   TGlyphKind Kind() const override { return TGlyphKind::Row; }
+  uint8_t Align() const override { return align; }
+  void SetAlign(uint8_t value) override { align = value; }
+  bool NoHeight() const override { return no_height; }
+  void AddChild(TWdGlyph* glyph) override;
+  // Places the children from the start x of the alignment and gives them a shared bottom line.
+  void Arrange();
+
+  int32_t left_bound = 0, right_bound = 0;
+  uint8_t align = waLeft;
+  // The tallest child of each class so far: characters, pictures at the top, centred, at the bottom.
+  int32_t char_height = 0, top_height = 0, center_height = 0, bottom_height = 0;
+  bool no_height = false;
+  // The first and last document glyph the layout passed while the row was open, hidden ones included.
+  TWdGlyph* first_glyph = nullptr;
+  TWdGlyph* last_glyph = nullptr;
 };
 
 class TWdPage : public TWdComposite {
@@ -226,6 +244,25 @@ class TWdPage : public TWdComposite {
   int32_t ScreenX() const override;
   int32_t ScreenY() const override;
   int32_t PageY() const override;
+  TWdRow* Row(int32_t index) const { return static_cast<TWdRow*>(Child(index)); }
+  // Arranges every row; the page is as high as its lowest row reaches.
+  void Arrange();
+
+  int32_t scroll_offset = 0;  // used only while paging is off
+  TWdGlyph* hover_glyph = nullptr;
+  TWdGlyph* hover_state = nullptr;   // the glyph that was pressed
+  std::vector<TWdGlyph*> revealing;  // fading in, not owned
+  int32_t budget = 0;
+  int32_t row_index = 0, column_index = 0;  // the next glyph to reveal
+  int32_t frame_skip = 1;
+  std::string pending_events;
+  int32_t fade_accumulator = 0;
+  bool finished = false;
+  std::vector<TWdGlyph*> animated;  // pictures being animated, not owned
+  bool resume = false;
+  std::string frozen_values_text;
+  // The scroll offset the work surfaces were rendered for.
+  int32_t rendered_scroll = 0;
 };
 
 // Indentation filler made by the layout.
@@ -280,6 +317,8 @@ class TWdChar : public TWdReal {
   void Assign(const TWdGlyph& other) override;
 
   int32_t ink_left = 0, ink_top = 0, ink_right = 0, ink_bottom = 0;
+  // The glyph drawn into the work surfaces, kept while the page needs it.
+  std::shared_ptr<const TFontPixel> font_glyph;
 
  protected:
   friend class TKwWord;
@@ -312,6 +351,10 @@ class TWdImg : public TWdReal {
   void Assign(const TWdGlyph& other) override;
 
   std::string source, hover_source, down_source;
+  // What measuring found: whether each picture exists, and the size of each.
+  bool loaded = false, hover_loaded = false, down_loaded = false;
+  int32_t picture_width = 0, picture_height = 0;
+  int32_t hover_width = 0, hover_height = 0, down_width = 0, down_height = 0;
   uint8_t align = waBottom;
   int32_t margin_left = 0, margin_right = 0, margin_top = 0, margin_bottom = 0;
 };

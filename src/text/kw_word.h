@@ -3,6 +3,7 @@
 // style, condition and link records its glyphs use, and the settings of the
 // message object that shows it. Markup, glyph streams, copies and variable
 // values all end in this one structure, which the layout then pages.
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,12 +15,15 @@
 #include "base/binary_io.h"
 #include "base/rect.h"
 #include "base/stream.h"
+#include "surface/dibx.h"
 #include "text/glyph.h"
+#include "text/measure.h"
 #include "text/records.h"
 
 namespace orvo {
 
 class TExprEngine;
+class TFontPixelManager;
 
 // The version the writer produces, and the one markup corresponds to.
 constexpr int32_t kNewestGlyphStreamVersion = 105;
@@ -84,6 +88,34 @@ class TKwWord {
   }
   void EvaluateLinks(std::string_view key) { links.EvaluateLinks(key); }
 
+  // ---- layout (layout.cpp, measure.cpp)
+  // Lays out the glyphs from index first through the glyph of ordinal last
+  // (below 0 or past the end: through the end) for the message object key,
+  // appends the pages made to pages and arranges every page of pages.
+  void Layout(std::vector<std::unique_ptr<TWdPage>>& pages, int32_t first, std::string_view key, int32_t last);
+  // The cell of a character: decoration may be null (the document's defaults).
+  TCharSize MeasureChar(const TDecorate* decoration, uint16_t code, bool underline);
+  void SelectFont(const TDecorate* decoration, bool underline);
+  // Whether a row may end between before (may be null) and after.
+  static bool BreakAllowed(const TWdGlyph* before, const TWdGlyph* after);
+  // The glyphs from index that must share a row, and their width; a glyph
+  // hidden from key ends the unit, and so does the end of the range laid out.
+  TUnitSize MeasureUnit(int32_t index, std::string_view key, int32_t last_index = INT32_MAX) const;
+  // Gives a glyph its size: characters their cell, pictures their picture plus margins.
+  void Measure(TWdGlyph& glyph);
+
+  // The fonts that measure (widths without the fixed advance) and draw; null: none installed.
+  TFontPixelManager* fonts = nullptr;
+  // The pictures of inline images; null: every picture is missing.
+  ITextPictures* pictures = nullptr;
+
+  // ---- drawing (render.cpp)
+  // Work surfaces as large as the text area (layout width x layout height):
+  // A holds the rendered colours, C their coverage; B is kept with A.
+  TDIBX work_a, work_b, work_c;
+  // The surface Draw paints on, set by the caller before each draw.
+  TCustomDIBX* target = nullptr;
+
   // ---- the settings record of the message object's save
   void WriteSettings(TBinaryWriter& writer, int32_t version = kNewestSettingsVersion) const;
   void ReadSettings(TBinaryReader& reader, int32_t version);
@@ -145,6 +177,7 @@ class TKwWord {
   // A glyph of the kind without any record yet (the stream reader binds them).
   std::unique_ptr<TWdGlyph> CreateBareGlyph(uint8_t type_code);
   std::vector<std::unique_ptr<TWdGlyph>> glyphs_;
+  TMeasureState measure_;
 };
 
 }  // namespace orvo

@@ -17,6 +17,7 @@
 #include "text/kw_word.h"
 #include "text/markup.h"
 #include "text/markup_writer.h"
+#include "text_layout.h"
 #include "var_declare.h"
 #include "vars/convert.h"
 #include "vars/engine.h"
@@ -48,7 +49,7 @@ bool ReadInput(const std::string& path, std::string& bytes) {
 }
 
 int Parse(const std::vector<std::string>& args, TTextOptions& options) {
-  if (args.empty()) return UsageError(kName, "dump or stream?");
+  if (args.empty()) return UsageError(kName, "dump, stream, layout, reveal or render?");
   options.dump = args[0] == "dump";
   if (!options.dump && args[0] != "stream") return UsageError(kName, "unknown action '" + args[0] + "'");
   bool have_input = false;
@@ -104,6 +105,7 @@ std::string LowerHex(const std::string& bytes) {
 }
 
 int RunText(const std::vector<std::string>& args) {
+  if (!args.empty() && IsTextLayoutAction(args[0])) return RunTextLayout(args);
   TTextOptions options;
   if (int status = Parse(args, options)) return status;
 
@@ -182,7 +184,13 @@ int RunText(const std::vector<std::string>& args) {
 const bool registered = RegisterCommand(
     {kName,
      "dump [--stream] [--utf8] [--text-delay MS] [--var NAME:TYPE=VALUE]... [--frozen NAME=VALUE]... "
-     "[--expand | --expand-all] [--collapse] FILE|-  |  stream [--stream] [--utf8] [--text-delay MS] [-o OUT] FILE|-",
+     "[--expand | --expand-all] [--collapse] FILE|-  |  stream [--stream] [--utf8] [--text-delay MS] [-o OUT] FILE|-  "
+     "|  "
+     "layout|reveal|render (input options of dump) --width W --height H [--font-size S] [--face NAME] "
+     "[--line-space N] [--pad-left N] [--pad-right N] [--border N] [--shadow N] [--no-paging] [--key NAME] "
+     "[--picture NAME=WxH]... [--game DIR] [--font FILE.oft]... [--measured] "
+     "(reveal: [--page N] [--speed RATE] [--fade MS] [--notify] --deltas LIST; "
+     "render: [--page N] [--scroll Y] [--color C] [--link-color C] [--background C] -o OUT.png) FILE|-",
      "build message markup (or load a glyph stream) and print its glyphs and records, or write its stream", RunText});
 
 }  // namespace
