@@ -162,6 +162,7 @@ int RunPlayer(int argc, char** argv) {
   stage_host.SetMedia(media.get());
   system_host.SetProject(&project);
   system_host.SetFonts(&fonts.Glyphs());
+  stage.SetGlyphs(&fonts.Glyphs());
   TGameFunctionServices function_services(stage, file_manager, *desktop, state);
   function_services.project = &project;
   function_services.forget_picture = [&stage](const std::string& file) { stage.Pictures().PurgePicture(file); };

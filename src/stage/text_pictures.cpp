@@ -23,7 +23,7 @@ bool TTextPictureCache::PictureSize(std::string_view source, int32_t& width, int
   return true;
 }
 
-TPictureFrame TTextPictureCache::Frame(std::string_view source) {
+TTextPictureFrame TTextPictureCache::Frame(std::string_view source) {
   TDovaItem* item = Item(source);
   if (!item || item->Frames().empty()) return {};
   const TDovaItemFrame& frame = item->Frames().front();

@@ -18,7 +18,7 @@ class TTextPictureCache : public ITextPictures {
   TTextPictureCache& operator=(const TTextPictureCache&) = delete;
 
   bool PictureSize(std::string_view source, int32_t& width, int32_t& height) override;
-  TPictureFrame Frame(std::string_view source) override;
+  TTextPictureFrame Frame(std::string_view source) override;
 
  private:
   // The item of a picture with masks, acquired once; null when the game lacks it.

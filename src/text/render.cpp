@@ -240,7 +240,7 @@ void Draw(TWdPage& page) {
         } else if (image.hover && image.hover_loaded) {
           source = image.hover_source;
         }
-        TPictureFrame frame = document.pictures->Frame(source);
+        TTextPictureFrame frame = document.pictures->Frame(source);
         if (!frame.surface) continue;
         int64_t g = image.Opacity();
         int64_t opacity = p == 255 ? g : p < 256 ? g * p / 256 : g * (p - 256) / 256 + 256;

@@ -237,7 +237,7 @@ class TSizedPictures : public ITextPictures {
     height = it->second.second;
     return true;
   }
-  TPictureFrame Frame(std::string_view source) override {
+  TTextPictureFrame Frame(std::string_view source) override {
     if (sizes_.count(UpperAscii(source)) || !fallback) return {};
     return fallback->Frame(source);
   }
