@@ -304,6 +304,98 @@ TEST_F(MessageTest, ASaveMidRevealLoadsToTheSamePixelsWithoutANewPlayStart) {
   for (const TScriptEvent& event : stage_.Events().Entries()) EXPECT_NE(event.code, ecPlayStart);
 }
 
+TEST_F(MessageTest, CharactersAppearAndFadeFrameByFrame) {
+  struct TRow {
+    const char* label;
+    int32_t text_delay;
+    int32_t fade;
+    // Opacities of A and B after each frame from the first.
+    std::vector<std::string> frames;
+  };
+  // Markup waits 50 ms a character; frames are 15 ms. The first frame renders
+  // the new page; the first character comes in the next one.
+  const TRow rows[] = {
+      {"fade 60", 256, 60, {"0 0", "0 0", "64 0", "128 0", "192 0", "255 64", "255 128", "255 192", "255 255"}},
+      {"fade 0", 256, 0, {"0 0", "255 0", "255 0", "255 0", "255 0", "255 255"}},
+      {"twice as fast", 128, 0, {"0 0", "255 0", "255 0", "255 255"}},
+      {"fade 120", 256, 120, {"0 0", "0 0", "32 0", "64 0", "96 0", "128 32", "160 64"}},
+  };
+  for (const TRow& row : rows) {
+    TOrvoMes* message = Message();
+    message->SetProperty(PR_TEXTDELAY, TPropValue::Int(row.text_delay));
+    message->SetProperty(PR_DELAY, TPropValue::Int(row.fade));
+    message->SetText("ABCD");
+    std::vector<std::string> seen;
+    for (size_t frame = 0; frame < row.frames.size(); ++frame) {
+      Frame();
+      const TKwWord& document = message->Document();
+      seen.push_back(std::to_string(document.GlyphAt(0)->Opacity()) + " " +
+                     std::to_string(document.GlyphAt(1)->Opacity()));
+    }
+    EXPECT_EQ(seen, row.frames) << row.label;
+    stage_.ResetStage();
+  }
+}
+
+TEST_F(MessageTest, NotifyEventsCarryOneLinePerArgument) {
+  struct TRow {
+    const char* markup;
+    TLines events;
+  };
+  const TRow rows[] = {
+      {"A<EVENT VALUE=voice01>B", {"33 mes voice01"}},
+      {"A<EVENT VALUE=\"one\\ntwo\">B", {"33 mes one two"}},
+      {"A<EVENT VALUE=\"last\\n\">B", {"33 mes last "}},
+  };
+  for (const TRow& row : rows) {
+    TOrvoMes* message = Message();
+    message->SetProperty(PR_ONNOTIFY, TPropValue::Str("notify"));
+    message->SetProperty(PR_DELAY, TPropValue::Int(0));
+    message->SetText(row.markup);
+    TLines events;
+    for (int frame = 0; frame < 40; ++frame) {
+      Frame();
+      for (const std::string& line : TakeEvents()) events.push_back(line);
+    }
+    EXPECT_EQ(events, row.events) << row.markup;
+    EXPECT_EQ(message->GetStr(PR_TEXT), "AB") << row.markup;
+    stage_.ResetStage();
+  }
+}
+
+TEST_F(MessageTest, HoverAndPressedLinksTakeTheirColours) {
+  TOrvoMes* message = Message();
+  message->SetProperty(PR_ONLINK, TPropValue::Str("onlink"));
+  message->SetProperty(PR_DELAY, TPropValue::Int(0));
+  message->SetProperty(PR_FONTLINKCOLOR, TPropValue::Int(0x0000FF));
+  message->SetProperty(PR_FONTHOVERCOLOR, TPropValue::Int(0x00FF00));
+  message->SetText("go <A HREF=next>link</A> now");
+  RunToEnd(*message);
+  // The middle of the link's first letter ("l" at window x 30) on screen.
+  // The glyphs cover a quarter of their cell's strength: compare which channels are lit.
+  auto colour_at = [&](int32_t x) {
+    const uint32_t pixel = stage_.DisplaySurface().GetPixel(x, 14);
+    uint32_t lit = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+      if ((pixel >> shift) & 0xFF) lit |= 0xFFu << shift;
+    }
+    return lit;
+  };
+  const uint32_t link = static_cast<uint32_t>(stage_.DisplaySurface().ColorToPixel(0x0000FF));
+  const uint32_t hover = static_cast<uint32_t>(stage_.DisplaySurface().ColorToPixel(0x00FF00));
+  const uint32_t plain = static_cast<uint32_t>(stage_.DisplaySurface().ColorToPixel(0xFFFFFF));
+  EXPECT_EQ(colour_at(44), link & 0xFFFFFF);
+  EXPECT_EQ(colour_at(14), plain & 0xFFFFFF);
+  Move(44, 14);
+  Frame();
+  EXPECT_EQ(colour_at(44), hover & 0xFFFFFF);
+  // The whole run is lit, not only the letter under the pointer.
+  EXPECT_EQ(colour_at(74), hover & 0xFFFFFF);
+  Move(14, 14);
+  Frame();
+  EXPECT_EQ(colour_at(44), link & 0xFFFFFF);
+}
+
 TEST(ReadMarksTest, PagesAreReadOnlyWhenTheirWindowFinishedThem) {
   TOrvoReadList marks;
   struct TRow {
