@@ -263,9 +263,14 @@ void TOrvoMes::RestoreSurfaces() {
   if (TWdPage* page = CurrentPage()) Prepare(*page, false);
 }
 
+namespace {
+// The work surfaces are as large as the layout: a window never needs more than the largest stage.
+int32_t LayoutSide(int32_t side) { return std::clamp(side, 0, kMaxStageSide); }
+}  // namespace
+
 void TOrvoMes::SizeChanged() {
-  document_.layout_width = Width();
-  document_.layout_height = Height();
+  document_.layout_width = LayoutSide(Width());
+  document_.layout_height = LayoutSide(Height());
 }
 
 void TOrvoMes::UpdatePausedState(bool was_paused) {
@@ -516,6 +521,8 @@ void TOrvoMes::WriteState(TBinaryWriter& writer) const {
 void TOrvoMes::ReadState(TBinaryReader& reader, int32_t version) {
   TOrvoControl::ReadState(reader, version);
   document_.ReadSettings(reader, version);
+  document_.layout_width = LayoutSide(document_.layout_width);
+  document_.layout_height = LayoutSide(document_.layout_height);
   content_.Read(reader, version);
   packed_display_ = reader.ReadBool();
   history_offset_ = version > 112 ? reader.ReadInt32() : 0;
