@@ -20,7 +20,6 @@ TOrvoMes::TOrvoMes(TOrvoBaseList& stage) : TOrvoControl(stage) {
   document_.fonts = stage.Glyphs();
   document_.engine = stage.Engine();
   document_.event_callback = [this](TKwWord&, std::string_view text) { NotifyText(text); };
-  content_.SetSource(stage.TextCommandSource());
 }
 
 TOrvoMes::~TOrvoMes() = default;
@@ -96,6 +95,7 @@ void TOrvoMes::RebuildText(bool notify_play_start, bool include_history) {
   current_ = -1;
   document_.engine = Stage().Engine();
   document_.fonts = Stage().Glyphs();
+  content_.SetSource(Stage().TextCommandSource());
   content_.Rebuild(document_, pages_, Name(), include_history);
   if (!pages_.empty()) {
     if (notify_play_start) PostPlayStart();
