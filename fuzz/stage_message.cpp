@@ -18,6 +18,8 @@ namespace {
 
 using namespace orvo;
 
+constexpr int64_t kFuzzedPixels = 2048 * 2048;
+
 std::string Save(const TOrvoMes& message) {
   TMemoryStream stream;
   TBinaryWriter writer(stream);
@@ -30,6 +32,12 @@ TOrvoMes& Load(TOrvoBaseList& stage, const std::string& bytes, int32_t version) 
   TSpanStream stream(bytes.data(), bytes.size());
   TBinaryReader reader(stream);
   message->ReadState(reader, version);
+  // A layout up to the largest stage is allowed; clearing such work surfaces
+  // under the fuzzer's instrumentation takes seconds, and its cost grows only
+  // with the pixels, so the target keeps to layouts of a few megapixels.
+  if (int64_t{message->Document().layout_width} * message->Document().layout_height > kFuzzedPixels) {
+    throw EOrvoError("layout beyond the fuzzed size");
+  }
   message->ReloadText();
   return *message;
 }
@@ -46,13 +54,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::TWorkBudget budget(100, 50);
   budget.Start();
   std::string first;
+  int64_t pixels = 0;
   try {
-    first = Save(Load(stage, record, version));
+    TOrvoMes& message = Load(stage, record, version);
+    // Rendering the shown page clears work surfaces as large as the layout,
+    // which a record may ask for up to the largest stage.
+    pixels = int64_t{message.Document().layout_width} * message.Document().layout_height;
+    first = Save(message);
   } catch (const EOrvoError&) {
     budget.Check(static_cast<int64_t>(size), "reading a message record");
     return 0;
   }
-  budget.Check(static_cast<int64_t>(size + first.size()), "reading and writing a message record");
+  budget.Check(static_cast<int64_t>(size + first.size()) + pixels / 64, "reading and writing a message record");
   TOrvoBaseList again(state);
   if (Save(Load(again, first, 201)) != first) __builtin_trap();
   return 0;
