@@ -16,6 +16,8 @@ mkdir -p "$out/fonts"
 # the default face (its alpha is the glyphs' mask).
 "$kit" font draw --face "ＭＳ ゴシック" --size 16 --outline 1 --color 0xFFFFFF --outline-color 0x402010 \
   -o "$out/pictures/hint_t.png" "T キーで画面切替の見本（38 種類）" >/dev/null
+"$kit" font draw --face "ＭＳ ゴシック" --size 16 --outline 1 --color 0xFFFFFF --outline-color 0x402010 \
+  -o "$out/pictures/hint_m.png" "M キーでメッセージウィンドウの見本" >/dev/null
 # The demo's sounds are generated: a chord-like tone for the music, a low
 # hum for the wind, a short square click at 22050 Hz.
 mkdir -p "$out/sounds"

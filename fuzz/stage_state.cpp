@@ -26,6 +26,9 @@ class TFuzzBox : public TOrvoControl {
 std::unique_ptr<TOrvoBaseList> MakeStage(const TRuntimeState& state) {
   auto stage = std::make_unique<TOrvoBaseList>(state);
   stage->RegisterKind(kcBox, [](TOrvoBaseList& s) { return std::make_unique<TFuzzBox>(s); });
+  // Message windows have a target of their own (stage_message), which keeps
+  // their layouts to a size the fuzzer can render quickly.
+  stage->RegisterKind(kcMes, {});
   return stage;
 }
 

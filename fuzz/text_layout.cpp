@@ -31,7 +31,7 @@ class TSolidPictures : public orvo::ITextPictures {
     height = 9;
     return true;
   }
-  orvo::TPictureFrame Frame(std::string_view source) override {
+  orvo::TTextPictureFrame Frame(std::string_view source) override {
     return {&picture_, nullptr, !source.empty() && source[0] == 'k'};
   }
   // Pictures whose name starts with 'a' animate through three frames.
@@ -39,8 +39,8 @@ class TSolidPictures : public orvo::ITextPictures {
   int32_t FrameDelay(std::string_view source, int32_t index) override {
     return static_cast<int32_t>(source.size()) * 3 + index;
   }
-  orvo::TPictureFrame FrameAt(std::string_view source, int32_t index) override {
-    return index < FrameCount(source) ? Frame(source) : orvo::TPictureFrame{};
+  orvo::TTextPictureFrame FrameAt(std::string_view source, int32_t index) override {
+    return index < FrameCount(source) ? Frame(source) : orvo::TTextPictureFrame{};
   }
 
  private:

@@ -25,6 +25,9 @@
 #include "platform/config_window.h"
 #include "platform/desktop.h"
 #include "platform/single_instance.h"
+#include "script/call_man.h"
+#include "script/page.h"
+#include "script/page_format.h"
 #include "script/variable_dump.h"
 #include "stage/functions/game_functions.h"
 #include "stage/stage_script_host.h"
@@ -161,7 +164,20 @@ int RunPlayer(int argc, char** argv) {
   media = CreateMediaLibrary(stage, std::move(media_services));
   stage_host.SetMedia(media.get());
   system_host.SetProject(&project);
+  // Message windows lay a text command out again from its page (after a load).
+  stage.SetTextCommandSource([&project](const std::string& page_name, int32_t index) -> std::optional<std::string> {
+    TCallMan* interpreter = project.CallMan();
+    if (!interpreter) return std::nullopt;
+    try {
+      TPage* page = interpreter->GetPage(page_name, false);
+      if (!page || index < 0 || index >= page->Count() || page->At(index).Kind() != ckTextIns) return std::nullopt;
+      return page->At(index).Text("text");
+    } catch (const EOrvoError&) {
+      return std::nullopt;
+    }
+  });
   system_host.SetFonts(&fonts.Glyphs());
+  stage.SetGlyphs(&fonts.Glyphs());
   TGameFunctionServices function_services(stage, file_manager, *desktop, state);
   function_services.project = &project;
   function_services.forget_picture = [&stage](const std::string& file) { stage.Pictures().PurgePicture(file); };

@@ -8,6 +8,7 @@
 #include "script/call_man.h"
 #include "script/page.h"
 #include "script/stage_commands.h"
+#include "script/text_commands.h"
 #include "vars/engine.h"
 #include "vars/param_types.h"
 
@@ -675,7 +676,7 @@ std::unique_ptr<TCommand> CreateObjectCommand(uint8_t kind_byte) {
     case 60:
       return std::make_unique<TComCabinet>(kind_byte);
     default:
-      return nullptr;
+      return CreateTextCommand(kind_byte);
   }
 }
 

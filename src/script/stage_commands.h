@@ -38,6 +38,14 @@ struct TTransitionSetup {
   std::optional<bool> option;
 };
 
+// What a text command hands to its message window.
+struct TTextInsertion {
+  std::string page_name;      // the script page of the command
+  int32_t command_index = 0;  // the command's index in that page
+  bool record = false;        // pages go to the history and the read marks
+  std::string glyph_stream;   // the command's glyph stream bytes
+};
+
 class IStageCommands {
  public:
   virtual ~IStageCommands() = default;
@@ -82,6 +90,16 @@ class IStageCommands {
   virtual bool StopMedia(TObjectHandle object, int32_t fade_time) = 0;
   // True while the handle names an object that has not been deleted.
   virtual bool Alive(TObjectHandle object) const = 0;
+
+  // ---- message windows
+  virtual bool IsMessage(TObjectHandle object) const = 0;
+  // Fills the window from the text command and makes its page 0 current.
+  virtual void InsertText(TObjectHandle message, const TTextInsertion& insertion) = 0;
+  // True while the window holds at least one page.
+  virtual bool HoldsText(TObjectHandle message) const = 0;
+  // Plain, empty text.
+  virtual void ClearText(TObjectHandle message) = 0;
+  virtual void ClearReadMarks() = 0;
 
   // ---- screens and transitions
   // Draws the stage now.

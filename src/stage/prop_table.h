@@ -5,6 +5,7 @@
 // codes, so the numbering is part of the file formats.
 #include <cstdint>
 
+#include "base/font_style.h"
 #include "stage/prop_value.h"
 
 namespace orvo {
@@ -240,8 +241,6 @@ enum THorzAlign : int32_t { HA_LEFT = 0, HA_CENTER = 1, HA_RIGHT = 2 };
 enum TOrientation : int32_t { OT_HORIZONTAL = 0, OT_VERTICAL = 1 };
 enum TMotionType : int32_t { MT_NORMAL = 0, MT_INC = 1, MT_DEC = 2 };
 
-// Font style bits of PR_FONTSTYLE and PR_FONTHOVERSTYLE.
-enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = uint8_t;
 // The integer of a style set and back (only the four known bits count).
 constexpr int32_t FontStyleToInt(TFontStyles styles) { return styles & 15; }

@@ -15,11 +15,13 @@
 #include "base/runtime_state.h"
 #include "platform/input_event.h"
 #include "stage/event_queue.h"
+#include "stage/mes_data.h"
 #include "stage/motion.h"
 #include "stage/orvo_base.h"
 #include "stage/orvo_control.h"
 #include "stage/orvo_object.h"
 #include "stage/picture_cache.h"
+#include "stage/read_marks.h"
 #include "stage/stage_host.h"
 #include "surface/dibx.h"
 #include "wipe/wipe.h"
@@ -27,6 +29,23 @@
 namespace orvo {
 
 class TExprEngine;
+class TFontPixelManager;
+class TOrvoMes;
+
+// Where message windows hand the pages they show for the history; the
+// history fills it, and until then nothing is recorded.
+class ITextHistory {
+ public:
+  virtual ~ITextHistory() = default;
+  // A recorded page became current on message.
+  virtual void RecordPending(TOrvoMes& message, const std::string& page_name, const std::string& frozen_values,
+                             int32_t page_number, int32_t last_ordinal, int32_t first_ordinal, int32_t command_index) {
+    (void)message, (void)page_name, (void)frozen_values, (void)page_number, (void)last_ordinal, (void)first_ordinal,
+        (void)command_index;
+  }
+  // The message named leaves its page.
+  virtual void CommitPending(const std::string& message_name) { (void)message_name; }
+};
 
 // Creates an object of one kind on a stage (not yet adopted).
 using TKindFactory = std::function<std::unique_ptr<TOrvoObject>(TOrvoBaseList& stage)>;
@@ -182,6 +201,17 @@ class TOrvoBaseList {
   TExprEngine* Engine() const { return engine_; }
   void SetEngine(TExprEngine* engine) { engine_ = engine; }
 
+  // ---- message windows
+  // The fonts text is measured and drawn with; null: none installed.
+  TFontPixelManager* Glyphs() const { return glyphs_; }
+  void SetGlyphs(TFontPixelManager* glyphs) { glyphs_ = glyphs; }
+  // Where message windows fetch the glyphs of text commands again.
+  const TTextCommandSource& TextCommandSource() const { return text_source_; }
+  void SetTextCommandSource(TTextCommandSource source) { text_source_ = std::move(source); }
+  TOrvoReadList& ReadMarks() { return read_marks_; }
+  ITextHistory& History() { return history_ ? *history_ : default_history_; }
+  void SetHistory(ITextHistory* history) { history_ = history; }
+
   // ---- film motions
   void SetMotionLoader(TMotionLoader loader) { motion_loader_ = std::move(loader); }
   const TMotionLoader& MotionLoader() const { return motion_loader_; }
@@ -247,6 +277,11 @@ class TOrvoBaseList {
   TMotionLoader motion_loader_;
   std::unique_ptr<TDovaCollection> pictures_;
   TExprEngine* engine_ = nullptr;
+  TFontPixelManager* glyphs_ = nullptr;
+  TTextCommandSource text_source_;
+  TOrvoReadList read_marks_;
+  ITextHistory default_history_;
+  ITextHistory* history_ = nullptr;
 
   std::array<uint8_t, 256> key_down_{};
   std::array<uint8_t, 256> press_latch_{};

@@ -2,6 +2,7 @@
 
 #include "stage/custom_image.h"
 #include "stage/images.h"
+#include "stage/message.h"
 #include "stage/prop_access.h"
 #include "stage/prop_motion.h"
 #include "stage/stage.h"
@@ -115,6 +116,43 @@ bool TStageCommands::StopMedia(TObjectHandle object, int32_t fade_time) {
 }
 
 bool TStageCommands::Alive(TObjectHandle object) const { return Object(object) != nullptr; }
+
+namespace {
+TOrvoMes* AsMessage(TOrvoObject* object) { return dynamic_cast<TOrvoMes*>(object); }
+}  // namespace
+
+bool TStageCommands::IsMessage(TObjectHandle object) const { return AsMessage(Object(object)) != nullptr; }
+
+void TStageCommands::InsertText(TObjectHandle message, const TTextInsertion& insertion) {
+  TOrvoMes* found = AsMessage(Object(message));
+  if (!found) return;
+  found->SetTextSource(TTextSource::Plain);
+  found->SetHistoryOffset(0);
+  if (insertion.record) {
+    found->SetTextSource(TTextSource::Recorded);
+    found->SetCommandOrigin(insertion.page_name, insertion.command_index);
+  }
+  found->Content().SetTextReference(insertion.page_name, insertion.command_index);
+  found->Content().Prime(insertion.page_name, insertion.command_index, insertion.glyph_stream);
+  found->SetPackedDisplay(false);
+  found->RebuildText(false, false);
+  // Through SetPage, so that the play-start event carries the read flag.
+  if (found->PageCount() > 0) found->SetPage(0);
+}
+
+bool TStageCommands::HoldsText(TObjectHandle message) const {
+  TOrvoMes* found = AsMessage(Object(message));
+  return found && found->PageCount() > 0;
+}
+
+void TStageCommands::ClearText(TObjectHandle message) {
+  if (TOrvoMes* found = AsMessage(Object(message))) {
+    found->SetTextSource(TTextSource::Plain);
+    found->SetText(std::string());
+  }
+}
+
+void TStageCommands::ClearReadMarks() { stage_->ReadMarks().ClearMarks(); }
 
 void TStageCommands::PaintAll() { stage_->PaintAll(); }
 

@@ -34,6 +34,11 @@ class TStageCommands : public IStageCommands {
   void StartMedia(TObjectHandle object) override;
   bool StopMedia(TObjectHandle object, int32_t fade_time) override;
   bool Alive(TObjectHandle object) const override;
+  bool IsMessage(TObjectHandle object) const override;
+  void InsertText(TObjectHandle message, const TTextInsertion& insertion) override;
+  bool HoldsText(TObjectHandle message) const override;
+  void ClearText(TObjectHandle message) override;
+  void ClearReadMarks() override;
   void PaintAll() override;
   TObjectHandle CreateFlipCover() override;
   void RenderScreen(int index) override;

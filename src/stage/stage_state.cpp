@@ -1,6 +1,7 @@
 // The stage record of game saves: the size, the active screen, both object
 // trees, the non-visual objects, the event queue and the focus.
 #include "base/error.h"
+#include "stage/message.h"
 #include "stage/stage.h"
 
 namespace orvo {
@@ -119,6 +120,10 @@ void TOrvoBaseList::ReadState(TBinaryReader& reader, int32_t version) {
     }
     ReadComponents(reader, version);
     ReadEvents(reader, version);
+    // Message windows lay their text out again once every object is back.
+    for (TOrvoObject* object : objects_) {
+      if (auto* message = dynamic_cast<TOrvoMes*>(object)) message->ReloadText();
+    }
     if (version > 118) {
       const std::string focus_name = reader.ReadString();
       TOrvoControl* focus = focus_name.empty() ? nullptr : FindControl(focus_name);

@@ -36,7 +36,7 @@ int32_t TTextPictureCache::FrameDelay(std::string_view source, int32_t index) {
   return std::max(1, item->Frames()[static_cast<size_t>(index)].delay);
 }
 
-TPictureFrame TTextPictureCache::FrameAt(std::string_view source, int32_t index) {
+TTextPictureFrame TTextPictureCache::FrameAt(std::string_view source, int32_t index) {
   TDovaItem* item = Item(source);
   if (!item || index < 0 || index >= item->FrameCount()) return {};
   const TDovaItemFrame& frame = item->Frames()[static_cast<size_t>(index)];

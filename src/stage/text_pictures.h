@@ -18,10 +18,10 @@ class TTextPictureCache : public ITextPictures {
   TTextPictureCache& operator=(const TTextPictureCache&) = delete;
 
   bool PictureSize(std::string_view source, int32_t& width, int32_t& height) override;
-  TPictureFrame Frame(std::string_view source) override { return FrameAt(source, 0); }
+  TTextPictureFrame Frame(std::string_view source) override { return FrameAt(source, 0); }
   int32_t FrameCount(std::string_view source) override;
   int32_t FrameDelay(std::string_view source, int32_t index) override;
-  TPictureFrame FrameAt(std::string_view source, int32_t index) override;
+  TTextPictureFrame FrameAt(std::string_view source, int32_t index) override;
 
  private:
   // The item of a picture with masks, acquired once; null when the game lacks it.

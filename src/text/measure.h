@@ -17,7 +17,7 @@ class TWdGlyph;
 
 // The current frame of a picture: its colours, its 8-bit mask (may be null)
 // and whether its key colour is in use.
-struct TPictureFrame {
+struct TTextPictureFrame {
   TCustomDIBX* surface = nullptr;
   TCustomDIBX* mask = nullptr;
   bool use_key = false;
@@ -30,7 +30,7 @@ class ITextPictures {
   // The size of the first frame of a picture; false when the picture does not exist.
   virtual bool PictureSize(std::string_view source, int32_t& width, int32_t& height) = 0;
   // The first frame of a picture; no surface when there is nothing to draw.
-  virtual TPictureFrame Frame(std::string_view source) {
+  virtual TTextPictureFrame Frame(std::string_view source) {
     (void)source;
     return {};
   }
@@ -43,8 +43,8 @@ class ITextPictures {
     (void)source, (void)index;
     return 1;
   }
-  virtual TPictureFrame FrameAt(std::string_view source, int32_t index) {
-    return index == 0 ? Frame(source) : TPictureFrame{};
+  virtual TTextPictureFrame FrameAt(std::string_view source, int32_t index) {
+    return index == 0 ? Frame(source) : TTextPictureFrame{};
   }
 };
 

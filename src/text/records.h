@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace orvo {
+#include "base/font_style.h"
 
-enum TFontStyleBit : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+namespace orvo {
 
 struct TDecorateValues {
   int32_t color = -1;         // -1: the document's default

@@ -267,7 +267,7 @@ void Draw(TWdPage& page) {
         const auto& image = static_cast<const TWdImg&>(*child);
         if (!image.loaded) continue;
         int list = ShownList(image);
-        TPictureFrame frame = document.pictures->FrameAt(ListSource(image, list), image.frame[list]);
+        TTextPictureFrame frame = document.pictures->FrameAt(ListSource(image, list), image.frame[list]);
         if (!frame.surface) continue;
         int64_t g = image.Opacity();
         int64_t opacity = p == 255 ? g : p < 256 ? g * p / 256 : g * (p - 256) / 256 + 256;

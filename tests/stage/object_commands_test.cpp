@@ -5,6 +5,7 @@
 #include "script/call_man.h"
 #include "script/lang/source_compiler.h"
 #include "script/system_host.h"
+#include "stage/message.h"
 #include "stage/picture_fixture.h"
 #include "stage/stage_script_host.h"
 #include "support/test_support.h"
@@ -202,11 +203,45 @@ TEST_F(ObjectCommandTest, ImagesLoadThroughTheInterpretersFiles) {
 }
 
 TEST_F(ObjectCommandTest, KindsThatDoNotExistYetCreateNothing) {
-  Start("var n: int = 0\nmessage PR_NAME=\"m\", PR_LEFT=n + 1\nsound PR_NAME=\"s\"\nvar after: int = 1\n");
+  Start("var n: int = 0\nbutton PR_NAME=\"m\", PR_LEFT=n + 1\nsound PR_NAME=\"s\"\nvar after: int = 1\n");
   Frames(1);
   EXPECT_EQ(stage_.FindComponent("m"), nullptr);
   EXPECT_EQ(stage_.FindComponent("s"), nullptr);
   EXPECT_EQ(engine_.Store().Find("after")->Value().GetAsInt(), 1);
+  EXPECT_FALSE(state_.fatal_error);
+}
+
+}  // namespace
+}  // namespace orvo::test
+
+namespace orvo::test {
+namespace {
+
+TEST_F(ObjectCommandTest, TheTextCommandHoldsUntilTheWindowIsEmptyAndMarksWhatWasRead) {
+  Start(
+      "message PR_NAME=\"m\", PR_WIDTH=60, PR_HEIGHT=20\n"
+      "text markup=\"AB\", obj=\"m\", hist=TRUE, wait=TRUE\n"
+      "var after: int = 1\n"
+      "text markup=\"CD\", obj=\"m\", hist=TRUE\n"
+      "textclear obj=\"m\"\n"
+      "var cleared: int = 1\n"
+      "wait\n");
+  Frames(40);
+  auto* message = dynamic_cast<TOrvoMes*>(Control("m"));
+  ASSERT_NE(message, nullptr);
+  EXPECT_EQ(engine_.Store().Find("after"), nullptr) << "holds while the window holds text";
+  EXPECT_EQ(message->GetStr(PR_TEXT), "AB");
+  EXPECT_EQ(message->GetInt(PR_INDEX), 0);
+  // The finished page is read; it belongs to the command at index 1 of the page.
+  const std::string page = call_man_->CurrentPage()->Name();
+  EXPECT_TRUE(stage_.ReadMarks().IsRead(page, 1, 0));
+  message->SetText("");
+  Frames(3);
+  ASSERT_NE(engine_.Store().Find("cleared"), nullptr);
+  // The second text was cleared before it finished: not read.
+  EXPECT_FALSE(stage_.ReadMarks().IsRead(page, 3, 0));
+  EXPECT_EQ(message->PageCount(), 0);
+  EXPECT_EQ(message->TextSourceFlag(), TTextSource::Plain);
   EXPECT_FALSE(state_.fatal_error);
 }
 

@@ -39,8 +39,8 @@ class TQuarterPictures : public ITextPictures {
     width = height = 16;
     return true;
   }
-  TPictureFrame Frame(std::string_view source) override {
-    return source == "pic" ? TPictureFrame{&picture_, nullptr, false} : TPictureFrame{};
+  TTextPictureFrame Frame(std::string_view source) override {
+    return source == "pic" ? TTextPictureFrame{&picture_, nullptr, false} : TTextPictureFrame{};
   }
 
  private:

@@ -237,13 +237,13 @@ class TSizedPictures : public ITextPictures {
     height = it->second.second;
     return true;
   }
-  TPictureFrame Frame(std::string_view source) override { return FrameAt(source, 0); }
+  TTextPictureFrame Frame(std::string_view source) override { return FrameAt(source, 0); }
   int32_t FrameCount(std::string_view source) override { return Own(source) ? 1 : fallback->FrameCount(source); }
   int32_t FrameDelay(std::string_view source, int32_t index) override {
     return Own(source) ? 1 : fallback->FrameDelay(source, index);
   }
-  TPictureFrame FrameAt(std::string_view source, int32_t index) override {
-    return Own(source) ? TPictureFrame{} : fallback->FrameAt(source, index);
+  TTextPictureFrame FrameAt(std::string_view source, int32_t index) override {
+    return Own(source) ? TTextPictureFrame{} : fallback->FrameAt(source, index);
   }
 
  private:
