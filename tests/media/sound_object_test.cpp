@@ -10,6 +10,7 @@
 #include "base/stream.h"
 #include "media/fade.h"
 #include "media/media_items.h"
+#include "media/media_rig.h"
 #include "media/media_system.h"
 #include "media/sound_fixture.h"
 #include "stage/stage.h"
@@ -89,32 +90,12 @@ TEST(SoundArithmetic, VolumesAndPositionsMapAsDocumented) {
   }
 }
 
-// A stage with the media managers on the game clock and files in memory.
-struct TSoundRig {
-  explicit TSoundRig(bool direct = true)
-      : media(Services(), direct, 100, false, [this] { return static_cast<uint32_t>(state.total_elapsed); }) {
-    media.RegisterKinds(stage);
-  }
-
-  TMediaServices Services() {
-    TMediaServices services;
-    services.require_file = [this](const std::string& name) { return files.count(name) > 0; };
-    services.load_bytes = [this](const std::string& name) {
-      auto it = files.find(name);
-      if (it == files.end()) throw EReadError(name + ": missing");
-      return std::vector<uint8_t>(it->second.begin(), it->second.end());
-    };
-    return services;
-  }
+struct TSoundRig : test::TMediaRig {
+  explicit TSoundRig(bool direct = true) : TMediaRig(direct) {}
 
   TOrvoSound* NewSound(const std::string& name, const std::string& source,
                        const std::vector<std::pair<int32_t, TPropValue>>& props = {}) {
-    auto* sound = static_cast<TOrvoSound*>(stage.CreateByKind(kcSound));
-    sound->SetName(name);
-    sound->SetProperty(PR_SOURCE, TPropValue::Str(source));
-    for (const auto& [id, value] : props) sound->SetProperty(id, value);
-    sound->StartMedia();
-    return sound;
+    return NewObject<TOrvoSound>(kcSound, name, source, props);
   }
 
   // One frame step of ms: the stage updates, then the frames of that time are rendered.
@@ -130,18 +111,6 @@ struct TSoundRig {
     media.Engine().Render(out.data(), frames);
     return out;
   }
-
-  size_t PlayEndEvents() const {
-    size_t n = 0;
-    for (const TScriptEvent& event : stage.Events().Entries()) n += event.code == ecPlayEnd ? 1 : 0;
-    return n;
-  }
-
-  std::map<std::string, std::string> files;
-  TRuntimeState state;
-  // The media system outlives the stage whose sounds hold its items.
-  TMediaSystem media;
-  TOrvoBaseList stage{state};
 };
 
 std::string Constant(int16_t value, size_t frames) { return test::Pcm16Wav(std::vector<int16_t>(frames, value), 1); }

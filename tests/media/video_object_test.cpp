@@ -8,6 +8,7 @@
 
 #include "base/error.h"
 #include "base/stream.h"
+#include "media/media_rig.h"
 #include "media/media_system.h"
 #include "platform/video_encoder.h"
 #include "stage/stage.h"
@@ -23,27 +24,10 @@ std::string Video(const std::vector<uint32_t>& colours, int32_t width = 8, int32
   return std::string(bytes.begin(), bytes.end());
 }
 
-struct TVideoRig {
-  TVideoRig() : media(Services(), true, 100, false, [this] { return static_cast<uint32_t>(state.total_elapsed); }) {
-    media.RegisterKinds(stage);
-  }
-  TMediaServices Services() {
-    TMediaServices services;
-    services.require_file = [this](const std::string& name) { return files.count(name) > 0; };
-    services.load_bytes = [this](const std::string& name) {
-      auto it = files.find(name);
-      if (it == files.end()) throw EReadError(name + ": missing");
-      return std::vector<uint8_t>(it->second.begin(), it->second.end());
-    };
-    return services;
-  }
+struct TVideoRig : test::TMediaRig {
+  TVideoRig() : TMediaRig(true) {}
   TOrvoVideo* NewVideo(const std::string& source, const std::vector<std::pair<int32_t, TPropValue>>& props = {}) {
-    auto* video = static_cast<TOrvoVideo*>(stage.CreateByKind(kcVideo));
-    video->SetName("v");
-    video->SetProperty(PR_SOURCE, TPropValue::Str(source));
-    for (const auto& [id, value] : props) video->SetProperty(id, value);
-    video->StartMedia();
-    return video;
+    return NewObject<TOrvoVideo>(kcVideo, "v", source, props);
   }
   // A frame step: the frames of the time since the last step are rendered, then the stage updates.
   void Step(int32_t ms) {
@@ -52,16 +36,6 @@ struct TVideoRig {
     state.total_elapsed += ms;
     stage.UpdateAll();
   }
-  size_t PlayEndEvents() const {
-    size_t n = 0;
-    for (const TScriptEvent& event : stage.Events().Entries()) n += event.code == ecPlayEnd ? 1 : 0;
-    return n;
-  }
-
-  std::map<std::string, std::string> files;
-  TRuntimeState state;
-  TMediaSystem media;
-  TOrvoBaseList stage{state};
 };
 
 uint32_t ShownPixel(const TOrvoVideo& video) { return video.DrawnPicture().surface->GetPixel(2, 3) & 0xFFFFFF; }
