@@ -6,6 +6,7 @@
 #include "base/cp932.h"
 #include "base/error.h"
 #include "script/call_man.h"
+#include "script/object_wait.h"
 #include "script/page.h"
 #include "script/stage_commands.h"
 #include "script/text_commands.h"
@@ -380,18 +381,13 @@ class TComCabinet : public TCommand {
 
 // Media stop (kind 21): stops a sound or video at once, or fades it out
 // and, with the wait flag, holds until the faded object is gone.
-class TComMovieStop : public TCommand {
+class TComMovieStop : public TComWaitOnObject {
  public:
-  using TCommand::TCommand;
-  bool IsWaiting() const override { return waiting_; }
-  bool BlocksEvents() const override { return no_events_; }
+  using TComWaitOnObject::TComWaitOnObject;
 
   void Start(TCallMan& cm) override {
     TExprEngine& engine = cm.Engine();
-    no_events_ = Expr("noevents").AsBool(engine).value_or(false);
-    waiting_ = false;
-    target_ = 0;
-    target_name_.clear();
+    ResetTarget(Expr("noevents").AsBool(engine).value_or(false));
     const std::string name = AsString(Expr("obj"), engine);
     IStageCommands* stage = cm.Host().StageCommands();
     if (!stage) {
@@ -416,26 +412,6 @@ class TComMovieStop : public TCommand {
     }
     cm.SetRunning(false);
   }
-
-  void SaveState(TBinaryWriter& writer) const override {
-    WriteStateTag(writer);
-    writer.WriteString(target_name_);
-    writer.WriteBool(waiting_);
-    writer.WriteBool(no_events_);
-  }
-  void LoadState(TBinaryReader& reader) override {
-    const int32_t version = ReadStateVersion(reader);
-    target_ = 0;
-    target_name_ = reader.ReadString();
-    waiting_ = reader.ReadBool();
-    no_events_ = version > 99 ? reader.ReadBool() : false;
-  }
-
- private:
-  TObjectHandle target_ = 0;
-  std::string target_name_;
-  bool waiting_ = false;
-  bool no_events_ = false;
 };
 
 class TComFlip : public TCommand {

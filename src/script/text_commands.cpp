@@ -1,6 +1,7 @@
 #include "script/text_commands.h"
 
 #include "script/call_man.h"
+#include "script/object_wait.h"
 #include "script/page.h"
 #include "script/stage_commands.h"
 #include "vars/engine.h"
@@ -15,18 +16,13 @@ constexpr int kClrReadCommand = 47;
 
 // Text insert: fills a message window from this command's glyphs and, with
 // the wait flag, holds until the window's text is cleared.
-class TComTextIns : public TCommand {
+class TComTextIns : public TComWaitOnObject {
  public:
-  using TCommand::TCommand;
-  bool IsWaiting() const override { return waiting_; }
-  bool BlocksEvents() const override { return no_events_; }
+  using TComWaitOnObject::TComWaitOnObject;
 
   void Start(TCallMan& cm) override {
     TExprEngine& engine = cm.Engine();
-    target_ = 0;
-    target_name_.clear();
-    waiting_ = false;
-    no_events_ = Expr("noevents").AsBool(engine).value_or(false);
+    ResetTarget(Expr("noevents").AsBool(engine).value_or(false));
     IStageCommands* stage = cm.Host().StageCommands();
     if (!stage) {
       cm.TracePending(*this);
@@ -58,26 +54,6 @@ class TComTextIns : public TCommand {
     }
     cm.Advance();
   }
-
-  void SaveState(TBinaryWriter& writer) const override {
-    WriteStateTag(writer);
-    writer.WriteString(target_name_);
-    writer.WriteBool(waiting_);
-    writer.WriteBool(no_events_);
-  }
-  void LoadState(TBinaryReader& reader) override {
-    const int32_t version = ReadStateVersion(reader);
-    target_ = 0;
-    target_name_ = reader.ReadString();
-    waiting_ = reader.ReadBool();
-    no_events_ = version >= 100 ? reader.ReadBool() : false;
-  }
-
- private:
-  TObjectHandle target_ = 0;
-  std::string target_name_;
-  bool waiting_ = false;
-  bool no_events_ = false;
 };
 
 class TComTextClr : public TCommand {
