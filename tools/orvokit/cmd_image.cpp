@@ -20,15 +20,6 @@ namespace {
 
 constexpr const char* kName = "image";
 
-// Integers as C writes them: decimal, or hexadecimal after 0x.
-bool ParseInteger(const std::string& text, long long low, long long high, long long& value) {
-  if (text.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  value = std::strtoll(text.c_str(), &end, 0);
-  return errno == 0 && *end == '\0' && value >= low && value <= high;
-}
-
 // Splits "-o PATH" and options with one value out of args.
 struct TArguments {
   std::vector<std::string> inputs;
@@ -85,15 +76,16 @@ int ToDov(const std::vector<std::string>& args) {
       options.inputs = name == "--frames" ? TInputsAs::Frames : TInputsAs::Layers;
       ++modes;
     } else if (name == "--key") {
-      if (!ParseInteger(value, 0, 0xFFFFFF, number)) return UsageError(kName, "--key takes a colour 0x00BBGGRR");
+      if (!ParseInteger(value, 0, 0xFFFFFF, number, 0)) return UsageError(kName, "--key takes a colour 0x00BBGGRR");
       options.key_color = static_cast<int32_t>(number);
     } else if (name == "--delay") {
-      if (!ParseInteger(value, 0, INT32_MAX, number)) return UsageError(kName, "--delay takes milliseconds");
+      if (!ParseInteger(value, 0, INT32_MAX, number, 0)) return UsageError(kName, "--delay takes milliseconds");
       options.delay = static_cast<int32_t>(number);
     } else if (name == "--quality") {
-      if (!ParseInteger(value, 1, 100, quality)) return UsageError(kName, "--quality takes 1..100");
+      if (!ParseInteger(value, 1, 100, quality, 0)) return UsageError(kName, "--quality takes 1..100");
     } else if (name == "--code") {
-      if (!ParseInteger(value, INT32_MIN, INT32_MAX, code)) return UsageError(kName, "--code takes a 32-bit integer");
+      if (!ParseInteger(value, INT32_MIN, INT32_MAX, code, 0))
+        return UsageError(kName, "--code takes a 32-bit integer");
     } else if (name == "--compression") {
       if (value == "zlib") {
         compression = TDovaCompression::Zlib;
@@ -125,10 +117,10 @@ int ToPng(const std::vector<std::string>& args) {
   if (parsed.output.empty() || parsed.inputs.size() != 1) return UsageError(kName, "to-png takes IN.dov -o OUT.png");
   long long frame_index = 0, code = 0;
   for (const auto& [name, value] : parsed.options) {
-    if (name == "--frame" && !ParseInteger(value, 0, INT32_MAX, frame_index)) {
+    if (name == "--frame" && !ParseInteger(value, 0, INT32_MAX, frame_index, 0)) {
       return UsageError(kName, "--frame takes a frame number from 0");
     }
-    if (name == "--code" && !ParseInteger(value, INT32_MIN, INT32_MAX, code)) {
+    if (name == "--code" && !ParseInteger(value, INT32_MIN, INT32_MAX, code, 0)) {
       return UsageError(kName, "--code takes a 32-bit integer");
     }
   }
@@ -154,7 +146,7 @@ int Info(const std::vector<std::string>& args) {
   if (parsed.inputs.size() != 1 || !parsed.output.empty()) return UsageError(kName, "info takes one IN.dov");
   long long code = 0;
   for (const auto& [name, value] : parsed.options) {
-    if (!ParseInteger(value, INT32_MIN, INT32_MAX, code)) return UsageError(kName, "--code takes a 32-bit integer");
+    if (!ParseInteger(value, INT32_MIN, INT32_MAX, code, 0)) return UsageError(kName, "--code takes a 32-bit integer");
   }
   std::string bytes;
   if (!ReadWholeFile(parsed.inputs[0], bytes)) throw EReadError("Cannot read " + parsed.inputs[0]);

@@ -96,13 +96,6 @@ int Decode(const std::vector<std::string>& args) {
   return 0;
 }
 
-bool Number(const std::string& text, long long low, long long high, long long& value) {
-  errno = 0;
-  char* end = nullptr;
-  value = std::strtoll(text.c_str(), &end, 10);
-  return !text.empty() && errno == 0 && *end == '\0' && value >= low && value <= high;
-}
-
 // A sine tone; a frequency of 0 gives silence, a negative one a square wave.
 int Tone(const std::vector<std::string>& args) {
   std::string output;
@@ -110,7 +103,7 @@ int Tone(const std::vector<std::string>& args) {
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     auto number = [&](long long low, long long high, long long& value) {
-      return i + 1 < args.size() && Number(args[++i], low, high, value);
+      return i + 1 < args.size() && ParseInteger(args[++i], low, high, value);
     };
     bool ok = true;
     if (arg == "-o" && i + 1 < args.size()) {

@@ -15,20 +15,13 @@ namespace {
 
 constexpr const char* kName = "video";
 
-bool Number(const std::string& text, long long low, long long high, long long& value) {
-  errno = 0;
-  char* end = nullptr;
-  value = std::strtoll(text.c_str(), &end, 10);
-  return !text.empty() && errno == 0 && *end == '\0' && value >= low && value <= high;
-}
-
 int Bars(const std::vector<std::string>& args) {
   std::string output;
   long long frames = 10, width = 64, height = 48, fps = 10;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     auto number = [&](long long low, long long high, long long& value) {
-      return i + 1 < args.size() && Number(args[++i], low, high, value);
+      return i + 1 < args.size() && ParseInteger(args[++i], low, high, value);
     };
     bool ok = true;
     if (arg == "-o" && i + 1 < args.size()) {

@@ -24,14 +24,6 @@ namespace {
 
 constexpr const char* kName = "wipe";
 
-bool ParseInt(const std::string& text, long long low, long long high, long long& value) {
-  if (text.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  value = std::strtoll(text.c_str(), &end, 10);
-  return errno == 0 && *end == '\0' && value >= low && value <= high;
-}
-
 int List(const std::vector<std::string>& args) {
   if (args.size() != 1) return UsageError(kName, "list takes no arguments");
   for (int32_t code = 0; code <= kWipeKindCount; ++code) {
@@ -104,7 +96,7 @@ int Render(const std::vector<std::string>& args) {
     };
     const auto number = [&](long long low, long long high, long long& out) {
       std::string text;
-      return value(text) && ParseInt(text, low, high, out);
+      return value(text) && ParseInteger(text, low, high, out);
     };
     const auto optional_number = [&](long long low, long long high, std::optional<long long>& out) {
       long long n = 0;
@@ -149,7 +141,7 @@ int Render(const std::vector<std::string>& args) {
   if (!o.duration || !o.time) return UsageError(kName, "render needs --duration D and --time T");
   int32_t kind = -1;
   long long code = 0;
-  if (ParseInt(positional[0], 0, INT32_MAX, code)) {
+  if (ParseInteger(positional[0], 0, INT32_MAX, code)) {
     kind = static_cast<int32_t>(std::min<long long>(code, 1000));
   } else {
     kind = WipeKindByName(positional[0]);

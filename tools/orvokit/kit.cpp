@@ -1,6 +1,8 @@
 #include "kit.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <map>
@@ -55,6 +57,14 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "orvokit %s: %s\n", argv[1], error.what());
     return 1;
   }
+}
+
+bool ParseInteger(const std::string& text, long long low, long long high, long long& value, int base) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  value = std::strtoll(text.c_str(), &end, base);
+  return errno == 0 && *end == '\0' && value >= low && value <= high;
 }
 
 }  // namespace orvo::kit

@@ -23,6 +23,10 @@ int UsageError(const char* name, const std::string& problem = {});
 
 int Main(int argc, char** argv);
 
+// An option's whole text as an integer in [low, high]; base 0 also takes
+// hexadecimal after 0x (as C writes it).
+bool ParseInteger(const std::string& text, long long low, long long high, long long& value, int base = 10);
+
 // The install descriptor "install.dat" of a game that runs where it lies
 // (installed locally), titled from the game's settings file ("orvo.opb"
 // bytes; an empty title without them). Returns the title too (CP932).
