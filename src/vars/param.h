@@ -24,6 +24,41 @@ constexpr int64_t kMaxParamElements = int64_t{1} << 22;
 // Upper bound on one script string (concatenation, repetition, padding).
 constexpr size_t kMaxScriptString = size_t{64} << 20;
 
+// The value access that every concrete value class overrides as a whole: one
+// list, so the classes cannot drift apart.
+#define ORVO_PARAM_VALUE_OVERRIDES                          \
+  bool GetAsBool() const override;                          \
+  long double GetAsFloat() const override;                  \
+  int32_t GetAsInt() const override;                        \
+  std::string GetAsStr() const override;                    \
+  void SetAsBool(bool value) override;                      \
+  void SetAsFloat(long double value) override;              \
+  void SetAsInt(int32_t value) override;                    \
+  void SetAsStr(std::string_view value) override;           \
+  int32_t GetInt(int32_t index) const override;             \
+  void SetInt(int32_t index, int32_t value) override;       \
+  long double GetFloat(int32_t index) const override;       \
+  void SetFloat(int32_t index, long double value) override; \
+  bool GetBool(int32_t index) const override;               \
+  void SetBool(int32_t index, bool value) override;         \
+  std::string GetStr(int32_t index) const override;         \
+  void SetStr(int32_t index, std::string_view value) override;
+
+// Filling, copying, records and searching, which the element classes and the
+// forwarding classes override alike.
+#define ORVO_PARAM_BULK_OVERRIDES                          \
+  void FillInt(int32_t value) override;                    \
+  void FillFloat(long double value) override;              \
+  void FillBool(bool value) override;                      \
+  void FillStr(std::string_view value) override;           \
+  void CopyMem(const TCustomParam& source) override;       \
+  void SaveToStream(TBinaryWriter& writer) const override; \
+  void LoadFromStream(TBinaryReader& reader) override;     \
+  void ClearDims() override;                               \
+  void Unique() override;                                  \
+  void RemoveValue(const TCustomParam* value) override;    \
+  int32_t IndexOf(std::string_view text, bool match_case, bool partial) const override;
+
 class TCustomParam {
  public:
   virtual ~TCustomParam() = default;

@@ -17,36 +17,10 @@ class TParamElements : public TCustomParam {
   void SetCount(int32_t count) override;
   TParamType ParamType() const override { return Kind; }
 
-  bool GetAsBool() const override;
-  long double GetAsFloat() const override;
-  int32_t GetAsInt() const override;
-  std::string GetAsStr() const override;
-  void SetAsBool(bool value) override;
-  void SetAsFloat(long double value) override;
-  void SetAsInt(int32_t value) override;
-  void SetAsStr(std::string_view value) override;
-
-  int32_t GetInt(int32_t index) const override;
-  void SetInt(int32_t index, int32_t value) override;
-  long double GetFloat(int32_t index) const override;
-  void SetFloat(int32_t index, long double value) override;
-  bool GetBool(int32_t index) const override;
-  void SetBool(int32_t index, bool value) override;
-  std::string GetStr(int32_t index) const override;
-  void SetStr(int32_t index, std::string_view value) override;
+  ORVO_PARAM_VALUE_OVERRIDES
 
   void Assign(const TCustomParam& source) override;
-  void FillInt(int32_t value) override;
-  void FillFloat(long double value) override;
-  void FillBool(bool value) override;
-  void FillStr(std::string_view value) override;
-  void CopyMem(const TCustomParam& source) override;
-  void SaveToStream(TBinaryWriter& writer) const override;
-  void LoadFromStream(TBinaryReader& reader) override;
-  void ClearDims() override;
-  void Unique() override;
-  void RemoveValue(const TCustomParam* value) override;
-  int32_t IndexOf(std::string_view text, bool match_case, bool partial) const override;
+  ORVO_PARAM_BULK_OVERRIDES
 
   TParamType ClassKind() const override { return Kind; }
   std::unique_ptr<TCustomParam> Clone() const override;
