@@ -28,41 +28,19 @@ void PlaceBelow(TOrvoControl& blur, const TOrvoControl& source) {
 
 }  // namespace
 
-TOrvoBlurImage::TOrvoBlurImage(TOrvoBaseList& stage, const TOrvoCustomImage& source)
-    : TOrvoCustomImage(stage),
-      source_(source.Handle()),
-      lifetime_(source.GetInt(PR_BLURDELAY)),
-      start_alpha_(AfterimageStartAlpha(source.Alpha())) {
+TOrvoBlurImage::TOrvoBlurImage(TOrvoBaseList& stage, const TOrvoCustomImage& source) : TAfterimage(stage, source) {
   CopyLookFrom(source);
   SetExternalPicture(source.DrawnPicture());
   CopyPlace(*this, source);
-  SetAlphaValue(start_alpha_);
+  SetAlphaValue(StartAlpha());
 }
 
-bool TOrvoBlurImage::Update() {
-  elapsed_ = WrapAdd(elapsed_, Stage().FrameDelta());
-  if (elapsed_ >= lifetime_) return true;
-  SetAlphaValue(AfterimageAlpha(start_alpha_, elapsed_, lifetime_));
-  return false;
-}
-
-TOrvoBlurTile::TOrvoBlurTile(TOrvoBaseList& stage, const TOrvoTile& source)
-    : TOrvoTile(stage),
-      source_(source.Handle()),
-      lifetime_(source.GetInt(PR_BLURDELAY)),
-      start_alpha_(AfterimageStartAlpha(source.Alpha())) {
+TOrvoBlurTile::TOrvoBlurTile(TOrvoBaseList& stage, const TOrvoTile& source) : TAfterimage(stage, source) {
   CopyLookFrom(source);
   CopyTileFrom(source);
   SetExternalPicture(source.DrawnPicture());
   CopyPlace(*this, source);
-  SetAlphaValue(start_alpha_);
-}
-
-bool TOrvoBlurTile::Update() {
-  elapsed_ = WrapAdd(elapsed_, Stage().FrameDelta());
-  if (elapsed_ >= lifetime_) return true;
-  SetAlphaValue(AfterimageAlpha(start_alpha_, elapsed_, lifetime_));
-  return false;
+  SetAlphaValue(StartAlpha());
 }
 
 void TOrvoCustomImage::SpawnAfterimage() {

@@ -43,6 +43,13 @@ int32_t AfterimageAlpha(int32_t start_alpha, int32_t elapsed, int32_t lifetime) 
   return ClampToInt32(int64_t{start_alpha} - RealToIntSaturate<int32_t>(RoundHalfEven(faded)));
 }
 
+std::optional<int32_t> AdvanceAfterimage(const TOrvoObject& self, int32_t& elapsed, int32_t lifetime,
+                                         int32_t start_alpha) {
+  elapsed = WrapAdd(elapsed, self.Stage().FrameDelta());
+  if (elapsed >= lifetime) return std::nullopt;
+  return AfterimageAlpha(start_alpha, elapsed, lifetime);
+}
+
 TOrvoBox::TOrvoBox(TOrvoBaseList& stage) : TOrvoControl(stage) {}
 
 void TOrvoBox::SetAlphaValue(int32_t alpha) {
@@ -216,20 +223,9 @@ void TOrvoBox::ReadState(TBinaryReader& reader, int32_t version) {
 
 // ---- afterimage
 
-TOrvoBlurBox::TOrvoBlurBox(TOrvoBaseList& stage, const TOrvoBox& source)
-    : TOrvoBox(stage),
-      source_(source.Handle()),
-      lifetime_(source.GetInt(PR_BLURDELAY)),
-      start_alpha_(AfterimageStartAlpha(source.Alpha())) {
+TOrvoBlurBox::TOrvoBlurBox(TOrvoBaseList& stage, const TOrvoBox& source) : TAfterimage(stage, source) {
   CopyBoxFrom(source);
-  SetAlphaValue(start_alpha_);
-}
-
-bool TOrvoBlurBox::Update() {
-  elapsed_ = WrapAdd(elapsed_, Stage().FrameDelta());
-  if (elapsed_ >= lifetime_) return true;
-  SetAlphaValue(AfterimageAlpha(start_alpha_, elapsed_, lifetime_));
-  return false;
+  SetAlphaValue(StartAlpha());
 }
 
 }  // namespace orvo

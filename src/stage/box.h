@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "stage/afterimage_base.h"
 #include "stage/orvo_control.h"
 
 namespace orvo {
@@ -53,24 +54,9 @@ class TOrvoBox : public TOrvoControl {
 };
 
 // An afterimage of a box: fades out over its lifetime and is never saved.
-class TOrvoBlurBox : public TOrvoBox {
+class TOrvoBlurBox : public TAfterimage<TOrvoBox> {
  public:
   TOrvoBlurBox(TOrvoBaseList& stage, const TOrvoBox& source);
-
-  bool IsAfterimage() const override { return true; }
-  TObjectHandle AfterimageSource() const override { return source_; }
-  bool Update() override;
-
- private:
-  TObjectHandle source_;
-  int32_t elapsed_ = 0;
-  int32_t lifetime_;
-  int32_t start_alpha_;
 };
-
-// The opacity an afterimage starts with: half, keeping the additive range.
-int32_t AfterimageStartAlpha(int32_t alpha);
-// The opacity after elapsed of lifetime milliseconds.
-int32_t AfterimageAlpha(int32_t start_alpha, int32_t elapsed, int32_t lifetime);
 
 }  // namespace orvo
