@@ -220,6 +220,11 @@ int RunPlayer(int argc, char** argv) {
   }
   TFormView form(options, state, *display, *dialogs, *clock, TGameParts{file_manager, stage, *media, screens.get()});
   system_host.SetScreenControl(&form);
+  TPadMap pad_map = TPadMap::Defaults();
+  std::string map_error;
+  if (!ini.pad_map.empty() && !pad_map.Apply(ini.pad_map, map_error))
+    std::fprintf(stderr, "orvoplayer: game.ini: %s\n", map_error.c_str());
+  form.ConfigureControls(ini.fast_forward_key, std::move(pad_map));
   TShellScriptHost shell_script_host(*dialogs, [&form] { form.Close(); });
   TStageScriptHost script_host(stage, shell_script_host);
   try {
