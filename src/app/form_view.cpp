@@ -168,7 +168,7 @@ void TFormView::ConfigureControls(int fast_forward_key, TPadMap pad_map) {
   pad_.SetStage(parts_.stage.Width(), parts_.stage.Height());
 }
 
-void TFormView::ShowToggles() { display_.ShowToggles(fast_toggle_, read_aloud_); }
+void TFormView::ShowToggles() { display_.ShowToggles(fast_toggle_, read_aloud_ && read_aloud_->Enabled()); }
 
 void TFormView::TakeUserScreenshot() {
   std::error_code ignored;
@@ -220,7 +220,7 @@ bool TFormView::HandlePlayerControl(const TInputEvent& event) {
       ShowToggles();
       return true;
     case TInputKind::ToggleReadAloud:
-      read_aloud_ = !read_aloud_;
+      if (read_aloud_) read_aloud_->SetEnabled(!read_aloud_->Enabled());
       ShowToggles();
       return true;
     case TInputKind::PadButtonDown:

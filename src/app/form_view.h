@@ -12,6 +12,7 @@
 #include "app/game_ini.h"
 #include "app/options.h"
 #include "app/pad_mapper.h"
+#include "app/read_aloud.h"
 #include "base/runtime_state.h"
 #include "data/file_manager.h"
 #include "media/media_library.h"
@@ -74,6 +75,11 @@ class TFormView : public IFrameParts, public IScreenControl {
   void SaveScreenshot(const std::string& path);
   // The player's own controls from game.ini: the fast-forward key and the pad mapping.
   void ConfigureControls(int fast_forward_key, TPadMap pad_map);
+  // Read-aloud, switched by the toolbar (null: no read-aloud).
+  void SetReadAloud(TReadAloud* read_aloud) {
+    read_aloud_ = read_aloud;
+    ShowToggles();
+  }
   // Frame steps a tick runs while fast-forward is on; only the last is shown.
   static constexpr int kFastForwardSteps = 8;
   int64_t FramesRun() const { return frames_run_; }
@@ -114,7 +120,7 @@ class TFormView : public IFrameParts, public IScreenControl {
   bool fast_toggle_ = false;
   bool fast_key_held_ = false;
   int fast_forward_key_ = 9;
-  bool read_aloud_ = false;
+  TReadAloud* read_aloud_ = nullptr;
   TPadMapper pad_;
   // False during the steps of a fast-forward tick that are not shown.
   bool presenting_ = true;

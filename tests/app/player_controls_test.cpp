@@ -122,6 +122,31 @@ TEST(PlayerControls, PadEventsAloneDriveTheGamesButtons) {
   EXPECT_EQ(Variable(dump, "seen"), "Down Enter ");
 }
 
+// The headless player speaks into stderr, one line a request.
+TEST(PlayerControls, ReadAloudSpeaksEveryMessagePageAsItStartsAndCancelsOnTheNext) {
+  const std::string game = test::MakeTempDir("read-aloud") + "/game";
+  std::string output;
+  ASSERT_EQ(test::RunCommand(Kit() + " build " + test::TestDataDir() + "/app/games/message -o " + game, &output), 0)
+      << output;
+  const std::string run = Player() + " " + game + " --headless --fixed-step 15 --frames 300 --input " +
+                          test::TestDataDir() + "/app/games/message/input.txt --dump-vars " + game + "/vars.txt";
+  ASSERT_EQ(test::RunCommand("{ " + run + " --read-aloud 2>" + game + "/spoken.txt; }", &output), 0) << output;
+  const std::string spoken = test::ReadFile(game + "/spoken.txt");
+  const std::string with_speech = test::ReadFile(game + "/vars.txt");
+  // Two rounds of the same two pages; the link's text is spoken like the rest.
+  EXPECT_EQ(spoken,
+            "speech: say あいうえお\\nかきくけこ\n"
+            "speech: cancel\n"
+            "speech: say あいうえお\n"
+            "speech: cancel\n"
+            "speech: say あいうえお\\nかきくけこ\n"
+            "speech: cancel\n"
+            "speech: say あいうえお\n");
+  ASSERT_EQ(test::RunCommand("{ " + run + " 2>" + game + "/silent.txt; }", &output), 0) << output;
+  EXPECT_EQ(test::ReadFile(game + "/silent.txt"), "");
+  EXPECT_EQ(test::ReadFile(game + "/vars.txt"), with_speech);
+}
+
 TEST(ScreenshotPath, NamesFilesAfterTheTitleAndTimeWithACounterOnAClash) {
   std::tm time{};
   time.tm_year = 126;
