@@ -90,8 +90,12 @@ void TPadMapper::SetStage(int width, int height) {
 }
 
 void TPadMapper::FollowPointer(int x, int y) {
-  x_ = std::clamp(x, 0, width_ - 1);
-  y_ = std::clamp(y, 0, height_ - 1);
+  // The window reports the pointer back after the stick moved it; keeping the
+  // fraction then lets slow pushes move as evenly left as right.
+  x = std::clamp(x, 0, width_ - 1);
+  y = std::clamp(y, 0, height_ - 1);
+  if (x != PointerX()) x_ = x;
+  if (y != PointerY()) y_ = y;
 }
 
 TInputEvent TPadMapper::Mouse(TInputKind kind, TMouseButton button) const {

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+
+#include "base/files.h"
+#include "platform/desktop.h"
 
 namespace orvo {
 
@@ -13,23 +15,16 @@ std::string HomeFolder() {
   return home && *home ? home : ".";
 }
 
-// The value of XDG_PICTURES_DIR in user-dirs.dirs: a quoted path that may begin with $HOME.
+// The picture folder of user-dirs.dirs; empty when it names none (or only
+// the home folder, which the XDG tools answer for a folder that is not set).
 std::string PicturesFromUserDirs() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string file = (config && *config ? std::string(config) : HomeFolder() + "/.config") + "/user-dirs.dirs";
-  std::ifstream in(file);
-  std::string line;
-  const std::string key = "XDG_PICTURES_DIR=";
-  while (std::getline(in, line)) {
-    if (line.compare(0, key.size(), key) != 0) continue;
-    std::string value = line.substr(key.size());
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-    if (value.compare(0, 5, "$HOME") == 0) value = HomeFolder() + value.substr(5);
-    // A relative entry, or one that is only $HOME, means "not set" to the XDG tools.
-    if (value.empty() || value[0] != '/' || value == HomeFolder() || value == HomeFolder() + "/") return {};
-    return value;
-  }
-  return {};
+  std::string text;
+  if (!ReadWholeFile((config && *config ? std::string(config) : HomeFolder() + "/.config") + "/user-dirs.dirs", text))
+    return {};
+  std::string folder = XdgUserFolder(text, "PICTURES", HomeFolder());
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder == HomeFolder() ? std::string() : folder;
 }
 
 // Keeps the title readable but safe in a file name on any desktop file system.

@@ -3,6 +3,7 @@
 // may change a run that does not use them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <set>
@@ -173,6 +174,40 @@ TEST(ScreenshotPath, NamesFilesAfterTheTitleAndTimeWithACounterOnAClash) {
     std::string path = ScreenshotPath("/p", c.title, time, [&](const std::string&) { return asked++ < c.taken; });
     EXPECT_EQ(path, c.expected) << c.title;
   }
+}
+
+TEST(ScreenshotPath, FolderFollowsTheXdgPictureFolderElsePictures) {
+  const std::string home = test::MakeTempDir("home");
+  for (const char* folder : {"/dirs-set", "/dirs-home"}) std::filesystem::create_directories(home + folder);
+  test::WriteFile(home + "/dirs-set/user-dirs.dirs",
+                  "# written by xdg-user-dirs-update\n"
+                  "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n");
+  test::WriteFile(home + "/dirs-home/user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/\"\n");
+  struct TCase {
+    const char* variable;  // XDG_PICTURES_DIR, or null when unset
+    const char* config;    // the XDG_CONFIG_HOME below home
+    std::string expected;
+  } cases[] = {
+      {"/shots", "dirs-set", "/shots/OrvoPlayer"},
+      {nullptr, "dirs-set", home + "/Bilder/OrvoPlayer"},
+      {nullptr, "dirs-home", home + "/Pictures/OrvoPlayer"},
+      {nullptr, "none", home + "/Pictures/OrvoPlayer"},
+  };
+  const char* saved_home = std::getenv("HOME");
+  const std::string old_home = saved_home ? saved_home : "";
+  for (const TCase& c : cases) {
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home + "/" + c.config).c_str(), 1);
+    if (c.variable) {
+      ::setenv("XDG_PICTURES_DIR", c.variable, 1);
+    } else {
+      ::unsetenv("XDG_PICTURES_DIR");
+    }
+    EXPECT_EQ(ScreenshotFolder(), c.expected) << c.config;
+  }
+  ::setenv("HOME", old_home.c_str(), 1);
+  ::unsetenv("XDG_CONFIG_HOME");
+  ::unsetenv("XDG_PICTURES_DIR");
 }
 
 }  // namespace
