@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <set>
 
+#include "app/game_ini.h"
 #include "app/screenshot_path.h"
 #include "support/test_support.h"
 
@@ -146,6 +147,30 @@ TEST(PlayerControls, ReadAloudSpeaksEveryMessagePageAsItStartsAndCancelsOnTheNex
   ASSERT_EQ(test::RunCommand("{ " + run + " 2>" + game + "/silent.txt; }", &output), 0) << output;
   EXPECT_EQ(test::ReadFile(game + "/silent.txt"), "");
   EXPECT_EQ(test::ReadFile(game + "/vars.txt"), with_speech);
+}
+
+TEST(PlayerControls, GameIniPlayerSectionNamesTheKeyTheMappingAndReadAloud) {
+  const std::string dir = test::MakeTempDir("player-ini");
+  struct TCase {
+    const char* text;
+    int fast_forward_key;
+    bool read_aloud;
+    const char* pad_map;
+  } cases[] = {
+      {"[Sound]\nDelayTime=300\n", 9, false, ""},
+      {"[Player]\nFastForwardKey=Left Ctrl\nReadAloud=1\nPadMap=x:key:Space\n", 17, true, "x:key:Space"},
+      {"[Player]\nFastForwardKey=Space\n", 32, false, ""},
+      // A name SDL does not know keeps Tab.
+      {"[Player]\nFastForwardKey=Hyperdrive\n", 9, false, ""},
+  };
+  for (const TCase& c : cases) {
+    test::WriteFile(dir + "/game.ini", c.text);
+    TGameIni ini;
+    ASSERT_TRUE(ReadGameIni(dir + "/game.ini", ini)) << c.text;
+    EXPECT_EQ(ini.fast_forward_key, c.fast_forward_key) << c.text;
+    EXPECT_EQ(ini.read_aloud, c.read_aloud) << c.text;
+    EXPECT_EQ(ini.pad_map, c.pad_map) << c.text;
+  }
 }
 
 TEST(ScreenshotPath, NamesFilesAfterTheTitleAndTimeWithACounterOnAClash) {
