@@ -154,9 +154,8 @@ int RunPlayer(int argc, char** argv) {
   std::unique_ptr<IMediaLibrary> media;
   TShellStageHost stage_host(*display);
   // Declared before the stage, which calls it at every page start.
-  TReadAloud read_aloud([windowed](std::string& problem) {
-    return windowed ? CreateSpeechDispatcher(problem) : CreateHeadlessSpeech();
-  });
+  TReadAloud read_aloud(
+      [windowed](std::string& problem) { return windowed ? CreateSpeechDispatcher(problem) : CreateHeadlessSpeech(); });
   TOrvoBaseList stage(state, &stage_host);
   stage.SetPageStartListener([&read_aloud](const std::string& text) { read_aloud.PageStarted(text); });
   TShellSystemHost system_host(state, stage, *clock);

@@ -290,10 +290,18 @@ class TSdlDisplay : public IDisplay {
         if (!down && pressed_ != TToolbarButton::None) {
           if (hit == pressed_) {
             switch (hit) {
-              case TToolbarButton::Exit: out.kind = TInputKind::ExitButton; break;
-              case TToolbarButton::Screen: out.kind = TInputKind::ToggleFullScreen; break;
-              case TToolbarButton::FastForward: out.kind = TInputKind::ToggleFastForward; break;
-              default: out.kind = TInputKind::ToggleReadAloud; break;
+              case TToolbarButton::Exit:
+                out.kind = TInputKind::ExitButton;
+                break;
+              case TToolbarButton::Screen:
+                out.kind = TInputKind::ToggleFullScreen;
+                break;
+              case TToolbarButton::FastForward:
+                out.kind = TInputKind::ToggleFastForward;
+                break;
+              default:
+                out.kind = TInputKind::ToggleReadAloud;
+                break;
             }
             events.push_back(out);
           }

@@ -15,8 +15,8 @@
 #include "data/archive.h"
 #include "data/archive_tools.h"
 #include "data/path_resolver.h"
-#include "image/picture_loader.h"
 #include "desktop_entry.h"
+#include "image/picture_loader.h"
 #include "kit.h"
 #include "script/project_settings.h"
 
