@@ -11,6 +11,7 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont libcurl4-openssl-dev libinih-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   xvfb xdotool
+  libspeechd-dev desktop-file-utils man-db
 )
 
 missing=()

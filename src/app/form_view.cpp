@@ -2,7 +2,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
 
+#include "app/screenshot_path.h"
 #include "base/cp932.h"
 #include "base/error.h"
 #include "base/files.h"
@@ -34,14 +37,20 @@ void TFormView::ProcessInput() { parts_.stage.ProcessInput(); }
 
 void TFormView::UpdateStage() { parts_.stage.UpdateAll(); }
 
-void TFormView::PaintStage() { parts_.stage.PaintAll(); }
+void TFormView::PaintStage() {
+  if (presenting_) parts_.stage.PaintAll();
+}
 
 void TFormView::Present() {
+  if (!presenting_) return;
   if (!presenter_.PresentTo(parts_.stage, display_)) return;  // nothing changed: nothing is shown again
   if (first_present_ms_ < 0) first_present_ms_ = MillisecondsSinceStart();
 }
 
-void TFormView::ClearDirty() { parts_.stage.ClearDirty(); }
+void TFormView::ClearDirty() {
+  // Steps that are not shown keep their dirty rectangles for the one that is.
+  if (presenting_) parts_.stage.ClearDirty();
+}
 
 void TFormView::SaveScreenshot(const std::string& path) { parts_.stage.SaveScreenshot(path); }
 
@@ -59,6 +68,7 @@ void TFormView::ConfirmExit() {
 }
 
 void TFormView::Deactivate() {
+  fast_key_held_ = false;  // its release goes to another window
   if (!project_->Settings().pause_when_inactive) return;
   paused_ = true;
   active_ = false;
@@ -152,7 +162,82 @@ void TFormView::MeasureFrameRate() {
   }
 }
 
+void TFormView::ConfigureControls(int fast_forward_key, TPadMap pad_map) {
+  fast_forward_key_ = fast_forward_key;
+  pad_ = TPadMapper(std::move(pad_map));
+  pad_.SetStage(parts_.stage.Width(), parts_.stage.Height());
+}
+
+void TFormView::ShowToggles() { display_.ShowToggles(fast_toggle_, read_aloud_ && read_aloud_->Enabled()); }
+
+void TFormView::TakeUserScreenshot() {
+  std::error_code ignored;
+  const std::string folder = ScreenshotFolder();
+  std::filesystem::create_directories(folder, ignored);
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  const std::string path = ScreenshotPath(folder, Cp932ToUtf8(project_->Title()), local, [](const std::string& name) {
+    std::error_code error;
+    return std::filesystem::exists(name, error);
+  });
+  try {
+    SaveScreenshot(path);
+  } catch (const EOrvoError& failure) {
+    std::fprintf(stderr, "orvoplayer: %s\n", failure.what());
+    display_.ShowNote(UserLanguageIsJapanese() ? "スクリーンショットを保存できません" : "Cannot save the screenshot");
+    return;
+  }
+  std::printf("screenshot: %s\n", path.c_str());
+  std::fflush(stdout);
+  display_.ShowNote((UserLanguageIsJapanese() ? "保存しました: " : "Saved: ") +
+                    std::filesystem::path(path).filename().string());
+}
+
+bool TFormView::HandlePlayerControl(const TInputEvent& event) {
+  constexpr int kVkSnapshot = 44, kVkF12 = 123;
+  switch (event.kind) {
+    case TInputKind::KeyDown:
+    case TInputKind::KeyUp:
+      if (event.key == kVkF12 || event.key == kVkSnapshot) {
+        if (event.kind == TInputKind::KeyDown && !event.repeat) TakeUserScreenshot();
+        return true;
+      }
+      if (event.key == fast_forward_key_) {
+        fast_key_held_ = event.kind == TInputKind::KeyDown;
+        return true;
+      }
+      return false;
+    case TInputKind::MouseMove:
+      if (event.on_stage) pad_.FollowPointer(event.x, event.y);
+      return false;
+    case TInputKind::FastForward:
+      fast_toggle_ = event.key != 0;
+      ShowToggles();
+      return true;
+    case TInputKind::ToggleFastForward:
+      fast_toggle_ = !fast_toggle_;
+      ShowToggles();
+      return true;
+    case TInputKind::ToggleReadAloud:
+      if (read_aloud_) read_aloud_->SetEnabled(!read_aloud_->Enabled());
+      ShowToggles();
+      return true;
+    case TInputKind::PadButtonDown:
+    case TInputKind::PadButtonUp:
+    case TInputKind::PadAxis: {
+      std::vector<TInputEvent> mapped;
+      pad_.Handle(event, mapped);
+      for (const TInputEvent& one : mapped) HandleEvent(one);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 void TFormView::HandleEvent(const TInputEvent& event) {
+  if (HandlePlayerControl(event)) return;
   switch (event.kind) {
     case TInputKind::CloseRequest:
       closing_ = true;
@@ -183,6 +268,30 @@ void TFormView::TakeShots() {
   for (const TShotRequest& shot : options_.shots) {
     if (shot.frame == frames_run_) SaveScreenshot(shot.path);
   }
+}
+
+void TFormView::RunTick() {
+  std::vector<TInputEvent> pointer;
+  pad_.Tick(pointer);
+  for (const TInputEvent& move : pointer) {
+    if (display_.HasWindow()) display_.WarpMouse(move.x, move.y);
+    HandleEvent(move);
+  }
+  // Fast-forward runs further steps with the tick's own delta, so the game
+  // clock runs that many times faster and shows only the last step.
+  const int steps = FastForwarding() ? kFastForwardSteps : 1;
+  for (int step = 0; step < steps; ++step) {
+    if (step > 0) {
+      state_.total_elapsed =
+          static_cast<int32_t>(static_cast<uint32_t>(state_.total_elapsed) + static_cast<uint32_t>(state_.frame_delta));
+    }
+    presenting_ = step == steps - 1;
+    parts_.media.BeginFrame(state_.total_elapsed);
+    StepFrame(state_, draw_, *this);
+    parts_.media.EndFrame();
+    if (state_.terminating || closing_) break;
+  }
+  presenting_ = true;
 }
 
 void TFormView::Run(TProject& project) {
@@ -221,9 +330,7 @@ void TFormView::Run(TProject& project) {
     frame_clock_.Tick(clock_.NowMs(), state_);
     // Ticks that arrive during a window/full-screen switch are dropped.
     if (!state_.display_switching) {
-      parts_.media.BeginFrame(state_.total_elapsed);
-      StepFrame(state_, draw_, *this);
-      parts_.media.EndFrame();
+      RunTick();
       MeasureFrameRate();
     }
     ++frames_run_;

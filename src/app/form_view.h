@@ -11,6 +11,8 @@
 #include "app/game_host.h"
 #include "app/game_ini.h"
 #include "app/options.h"
+#include "app/pad_mapper.h"
+#include "app/read_aloud.h"
 #include "base/runtime_state.h"
 #include "data/file_manager.h"
 #include "media/media_library.h"
@@ -71,6 +73,15 @@ class TFormView : public IFrameParts, public IScreenControl {
 
   // Writes the stage as the window shows it (PNG).
   void SaveScreenshot(const std::string& path);
+  // The player's own controls from game.ini: the fast-forward key and the pad mapping.
+  void ConfigureControls(int fast_forward_key, TPadMap pad_map);
+  // Read-aloud, switched by the toolbar (null: no read-aloud).
+  void SetReadAloud(TReadAloud* read_aloud) {
+    read_aloud_ = read_aloud;
+    ShowToggles();
+  }
+  // Frame steps a tick runs while fast-forward is on; only the last is shown.
+  static constexpr int kFastForwardSteps = 8;
   int64_t FramesRun() const { return frames_run_; }
   // Milliseconds from start-up to the first presented frame (-1 before it).
   double FirstPresentMs() const { return first_present_ms_; }
@@ -82,6 +93,13 @@ class TFormView : public IFrameParts, public IScreenControl {
   void Deactivate();
   void ToggleFullScreen();
   void TakeShots();
+  // The player's own keys and pad input; true when the event was theirs.
+  bool HandlePlayerControl(const TInputEvent& event);
+  void TakeUserScreenshot();
+  bool FastForwarding() const { return fast_toggle_ || fast_key_held_ || pad_.FastForwardHeld(); }
+  void ShowToggles();
+  // Runs the frame steps of one tick.
+  void RunTick();
   void MeasureFrameRate();
 
   const TPlayerOptions& options_;
@@ -98,6 +116,14 @@ class TFormView : public IFrameParts, public IScreenControl {
   bool active_ = true;
   bool paused_ = false;
   bool closing_ = false;
+  // Fast-forward: the toolbar's or the input script's switch, the key, the pad.
+  bool fast_toggle_ = false;
+  bool fast_key_held_ = false;
+  int fast_forward_key_ = 9;
+  TReadAloud* read_aloud_ = nullptr;
+  TPadMapper pad_;
+  // False during the steps of a fast-forward tick that are not shown.
+  bool presenting_ = true;
   int64_t frames_run_ = 0;
   // The game clock without the 32-bit wrap, for lifetimes of temporary copies.
   int64_t long_clock_ = 0;

@@ -10,6 +10,10 @@ struct TGameIni {
   int delay_time = 500;  // ms, normalised
   bool use_wmp = false;
   bool font_default_only = false;
+  // [Player]: the player's own controls.
+  int fast_forward_key = 9;  // virtual-key code of FastForwardKey (an SDL key name); Tab
+  bool read_aloud = false;   // ReadAloud
+  std::string pad_map;       // PadMap: changes to the game controller mapping
 };
 
 // Truncates to a multiple of 100 and clamps to 100..500 (750 -> 500, 50 -> 100, 349 -> 300).

@@ -43,10 +43,26 @@ std::string PlayerUsage() {
          "  --disc-root DIR       a folder to search for game discs (repeatable)\n"
          "  --audio-out FILE      render the sound into FILE (WAV) on the game clock\n"
          "  --integer-scale       scale the stage by whole factors only (sharp pixels)\n"
+         "  --read-aloud          speak each message page (speech-dispatcher; also\n"
+         "                        game.ini [Player] ReadAloud=1 and the toolbar)\n"
          "  --version             print the version\n"
          "  --help                print this text\n"
          "\n"
-         "In the window: F11 or Alt+Enter switches full screen.\n";
+         "keys (never passed to the game):\n"
+         "  F11, Alt+Enter        switch between window and full screen\n"
+         "  Tab (held)            fast-forward: 8 frame steps a tick (game.ini [Player]\n"
+         "                        FastForwardKey=SDL key name changes the key)\n"
+         "  F12, Print Screen     save the stage as PNG in $XDG_PICTURES_DIR/OrvoPlayer/\n"
+         "toolbar: 終了 exit, 画面切替 full screen, 早送り fast-forward, 読み上げ read-aloud\n"
+         "\n"
+         "gamepad (game.ini [Player] PadMap changes it):\n"
+         "  left stick            move the pointer\n"
+         "  D-pad                 arrow keys (move the focus)\n"
+         "  A                     left click at the pointer; Enter after the D-pad\n"
+         "  B                     right click; Esc after the D-pad\n"
+         "  Start                 Esc\n"
+         "  LB, RB (held)         fast-forward\n"
+         "  Back                  switch full screen\n";
 }
 
 bool ParsePlayerOptions(int argc, char** argv, TPlayerOptions& options, std::string& error) {
@@ -78,6 +94,8 @@ bool ParsePlayerOptions(int argc, char** argv, TPlayerOptions& options, std::str
       options.headless = true;
     } else if (arg == "--integer-scale") {
       options.integer_scale = true;
+    } else if (arg == "--read-aloud") {
+      options.read_aloud = true;
     } else if (arg == "--frames") {
       if (!number(0, INT64_MAX, n)) return false;
       options.frames = n;

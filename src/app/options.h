@@ -24,6 +24,7 @@ struct TPlayerOptions {
   bool help = false;
   bool version = false;
   bool integer_scale = false;
+  bool read_aloud = false;  // speak each message page
   int64_t frames = -1;     // stop after this many frame steps; -1 runs until the game ends
   int32_t fixed_step = 0;  // ms per tick without sleeping; 0 = real time
   std::optional<uint32_t> seed;

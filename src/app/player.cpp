@@ -15,6 +15,7 @@
 #include "app/game_host.h"
 #include "app/game_ini.h"
 #include "app/options.h"
+#include "app/read_aloud.h"
 #include "base/cp932.h"
 #include "base/error.h"
 #include "base/files.h"
@@ -152,7 +153,11 @@ int RunPlayer(int argc, char** argv) {
   // Declared before the stage: its sound objects hold the media managers' items.
   std::unique_ptr<IMediaLibrary> media;
   TShellStageHost stage_host(*display);
+  // Declared before the stage, which calls it at every page start.
+  TReadAloud read_aloud(
+      [windowed](std::string& problem) { return windowed ? CreateSpeechDispatcher(problem) : CreateHeadlessSpeech(); });
   TOrvoBaseList stage(state, &stage_host);
+  stage.SetPageStartListener([&read_aloud](const std::string& text) { read_aloud.PageStarted(text); });
   TShellSystemHost system_host(state, stage, *clock);
   TExprEngine engine(system_host, ProcessRandom());
   TProject project(state, file_manager, *dialogs);
@@ -220,6 +225,13 @@ int RunPlayer(int argc, char** argv) {
   }
   TFormView form(options, state, *display, *dialogs, *clock, TGameParts{file_manager, stage, *media, screens.get()});
   system_host.SetScreenControl(&form);
+  TPadMap pad_map = TPadMap::Defaults();
+  std::string map_error;
+  if (!ini.pad_map.empty() && !pad_map.Apply(ini.pad_map, map_error))
+    std::fprintf(stderr, "orvoplayer: game.ini: %s\n", map_error.c_str());
+  form.ConfigureControls(ini.fast_forward_key, std::move(pad_map));
+  form.SetReadAloud(&read_aloud);
+  if (options.read_aloud || ini.read_aloud) read_aloud.SetEnabled(true);
   TShellScriptHost shell_script_host(*dialogs, [&form] { form.Close(); });
   TStageScriptHost script_host(stage, shell_script_host);
   try {

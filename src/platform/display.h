@@ -79,6 +79,10 @@ class IDisplay {
   virtual bool HasWindow() const = 0;
   // The modes of the window's display (of the first display before the window opens).
   virtual TDisplayModes DisplayModes() const = 0;
+  // The toolbar's toggle buttons show these states; nothing without a toolbar.
+  virtual void ShowToggles(bool fast_forward, bool read_aloud) { (void)fast_forward, (void)read_aloud; }
+  // Shows a short note in the toolbar for a few seconds; nothing without a toolbar.
+  virtual void ShowNote(const std::string& text_utf8) { (void)text_utf8; }
 };
 
 // A display with a window when a display server is reachable and headless is

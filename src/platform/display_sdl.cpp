@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 #include "platform/display.h"
@@ -38,12 +39,17 @@ constexpr int kButtonWidth = 67;
 constexpr int kButtonHeight = 18;
 constexpr int kButtonTop = 2;
 
-enum class TToolbarButton { None, Exit, Screen };
+enum class TToolbarButton { None, Exit, Screen, FastForward, ReadAloud };
+constexpr int kToolbarButtons = 4;
+// How long a note stays in the toolbar.
+constexpr Uint32 kNoteMs = 3000;
 
 class TSdlDisplay : public IDisplay {
  public:
   ~TSdlDisplay() override {
     SetUiBoxOwner(nullptr);
+    for (auto& [id, controller] : controllers_) SDL_GameControllerClose(controller);
+    if (controllers_on_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     if (stage_) SDL_DestroyTexture(stage_);
     if (toolbar_) SDL_DestroyTexture(toolbar_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
@@ -58,6 +64,8 @@ class TSdlDisplay : public IDisplay {
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    // Controllers plugged in now or later arrive as device-added events.
+    controllers_on_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
     int client_height = options.stage_height + (options.show_toolbar ? kToolbarHeight : 0);
     window_ = SDL_CreateWindow(options.title_utf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                std::max(options.stage_width, 1), std::max(client_height, 1),
@@ -100,6 +108,7 @@ class TSdlDisplay : public IDisplay {
   void PollEvents(std::vector<TInputEvent>& events) override {
     SDL_Event event;
     while (SDL_PollEvent(&event)) Translate(event, events);
+    if (!note_.empty() && SDL_TICKS_PASSED(SDL_GetTicks(), note_until_)) needs_render_ = true;
     if (needs_render_) Render();
   }
 
@@ -122,6 +131,21 @@ class TSdlDisplay : public IDisplay {
   }
 
   bool IsFullScreen() const override { return full_; }
+
+  void ShowToggles(bool fast_forward, bool read_aloud) override {
+    if (fast_forward == fast_forward_on_ && read_aloud == read_aloud_on_) return;
+    fast_forward_on_ = fast_forward;
+    read_aloud_on_ = read_aloud;
+    toolbar_dirty_ = true;
+    needs_render_ = true;
+  }
+
+  void ShowNote(const std::string& text_utf8) override {
+    note_ = text_utf8;
+    note_until_ = SDL_GetTicks() + kNoteMs;
+    toolbar_dirty_ = true;
+    Render();
+  }
 
   TDisplayModes DisplayModes() const override {
     TDisplayModes out;
@@ -196,9 +220,8 @@ class TSdlDisplay : public IDisplay {
 
   TToolbarButton ToolbarHit(int window_x, int window_y) const {
     if (!ToolbarShown() || window_y < kButtonTop || window_y >= kButtonTop + kButtonHeight) return TToolbarButton::None;
-    if (window_x >= 0 && window_x < kButtonWidth) return TToolbarButton::Exit;
-    if (window_x >= kButtonWidth && window_x < 2 * kButtonWidth) return TToolbarButton::Screen;
-    return TToolbarButton::None;
+    if (window_x < 0 || window_x >= kToolbarButtons * kButtonWidth) return TToolbarButton::None;
+    return static_cast<TToolbarButton>(1 + window_x / kButtonWidth);
   }
 
   void Translate(const SDL_Event& event, std::vector<TInputEvent>& events) {
@@ -266,7 +289,20 @@ class TSdlDisplay : public IDisplay {
         }
         if (!down && pressed_ != TToolbarButton::None) {
           if (hit == pressed_) {
-            out.kind = hit == TToolbarButton::Exit ? TInputKind::ExitButton : TInputKind::ToggleFullScreen;
+            switch (hit) {
+              case TToolbarButton::Exit:
+                out.kind = TInputKind::ExitButton;
+                break;
+              case TToolbarButton::Screen:
+                out.kind = TInputKind::ToggleFullScreen;
+                break;
+              case TToolbarButton::FastForward:
+                out.kind = TInputKind::ToggleFastForward;
+                break;
+              default:
+                out.kind = TInputKind::ToggleReadAloud;
+                break;
+            }
             events.push_back(out);
           }
           pressed_ = TToolbarButton::None;
@@ -285,6 +321,49 @@ class TSdlDisplay : public IDisplay {
         events.push_back(out);
         break;
       }
+      case SDL_CONTROLLERDEVICEADDED:
+        if (SDL_GameController* controller = SDL_GameControllerOpen(event.cdevice.which)) {
+          controllers_[SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller))] = controller;
+        }
+        break;
+      case SDL_CONTROLLERDEVICEREMOVED: {
+        auto found = controllers_.find(event.cdevice.which);
+        if (found == controllers_.end()) break;
+        SDL_GameControllerClose(found->second);
+        controllers_.erase(found);
+        // Whatever it held is let go: the mapping ignores releases of buttons it never saw pressed.
+        for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
+          out.kind = TInputKind::PadButtonUp;
+          out.text = SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(button));
+          events.push_back(out);
+        }
+        for (int axis = 0; axis < SDL_CONTROLLER_AXIS_MAX; ++axis) {
+          out.kind = TInputKind::PadAxis;
+          out.text = SDL_GameControllerGetStringForAxis(static_cast<SDL_GameControllerAxis>(axis));
+          out.x = 0;
+          events.push_back(out);
+        }
+        break;
+      }
+      case SDL_CONTROLLERBUTTONDOWN:
+      case SDL_CONTROLLERBUTTONUP: {
+        const char* name =
+            SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(event.cbutton.button));
+        if (!name) break;
+        out.kind = event.type == SDL_CONTROLLERBUTTONDOWN ? TInputKind::PadButtonDown : TInputKind::PadButtonUp;
+        out.text = name;
+        events.push_back(out);
+        break;
+      }
+      case SDL_CONTROLLERAXISMOTION: {
+        const char* name = SDL_GameControllerGetStringForAxis(static_cast<SDL_GameControllerAxis>(event.caxis.axis));
+        if (!name) break;
+        out.kind = TInputKind::PadAxis;
+        out.text = name;
+        out.x = event.caxis.value;
+        events.push_back(out);
+        break;
+      }
       case SDL_MOUSEWHEEL:
         if (event.wheel.y == 0) break;
         out.kind = event.wheel.y > 0 ? TInputKind::WheelUp : TInputKind::WheelDown;
@@ -299,23 +378,41 @@ class TSdlDisplay : public IDisplay {
     if (toolbar_) SDL_DestroyTexture(toolbar_);
     toolbar_ = nullptr;
     float density = PixelDensity();
-    int width = static_cast<int>(std::lround(2 * kButtonWidth * density));
+    int output_w = 1, output_h = 1;
+    SDL_GetRendererOutputSize(renderer_, &output_w, &output_h);
+    int width = std::max(static_cast<int>(std::lround(kToolbarButtons * kButtonWidth * density)), output_w);
     int height = static_cast<int>(std::lround(kToolbarHeight * density));
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFFF0F0F0);
-    const char* labels[2] = {"終了", "画面切替"};
-    for (int b = 0; b < 2; ++b) {
+    const char* labels[kToolbarButtons] = {"終了", "画面切替", "早送り", "読み上げ"};
+    const bool toggled[kToolbarButtons] = {false, false, fast_forward_on_, read_aloud_on_};
+    for (int b = 0; b < kToolbarButtons; ++b) {
       int x0 = static_cast<int>(std::lround(b * kButtonWidth * density));
       int x1 = static_cast<int>(std::lround((b + 1) * kButtonWidth * density)) - 1;
       int y0 = static_cast<int>(std::lround(kButtonTop * density));
       int y1 = static_cast<int>(std::lround((kButtonTop + kButtonHeight) * density)) - 1;
-      bool pressed = pressed_ == (b == 0 ? TToolbarButton::Exit : TToolbarButton::Screen);
+      bool pressed = pressed_ == static_cast<TToolbarButton>(b + 1) || toggled[b];
       for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x) {
           bool edge = x == x0 || x == x1 || y == y0 || y == y1;
           pixels[static_cast<size_t>(y) * width + x] = edge ? 0xFFA0A0A0 : pressed ? 0xFFD0D0D0 : 0xFFFFFFFF;
         }
       TUiImage text = font_.RenderText(labels[b], static_cast<int>(std::lround(12 * density)), 0x000000);
-      int tx = x0 + (x1 - x0 + 1 - text.width) / 2, ty = y0 + (y1 - y0 + 1 - text.height) / 2;
+      DrawText(pixels, width, height, text, x0 + (x1 - x0 + 1 - text.width) / 2, y0 + (y1 - y0 + 1 - text.height) / 2);
+    }
+    if (!note_.empty()) {
+      TUiImage text = font_.RenderText(note_, static_cast<int>(std::lround(12 * density)), 0x000000);
+      int x0 = static_cast<int>(std::lround((kToolbarButtons * kButtonWidth + 6) * density));
+      DrawText(pixels, width, height, text, x0, (height - text.height) / 2);
+    }
+    toolbar_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, width, height);
+    if (toolbar_) SDL_UpdateTexture(toolbar_, nullptr, pixels.data(), width * 4);
+    toolbar_state_ = pressed_;
+    toolbar_density_ = density;
+    toolbar_dirty_ = false;
+  }
+
+  static void DrawText(std::vector<uint32_t>& pixels, int width, int height, const TUiImage& text, int tx, int ty) {
+    {
       for (int y = 0; y < text.height; ++y)
         for (int x = 0; x < text.width; ++x) {
           int dx = tx + x, dy = ty + y;
@@ -330,10 +427,6 @@ class TSdlDisplay : public IDisplay {
           dst = 0xFF000000 | blended;
         }
     }
-    toolbar_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, width, height);
-    if (toolbar_) SDL_UpdateTexture(toolbar_, nullptr, pixels.data(), width * 4);
-    toolbar_state_ = pressed_;
-    toolbar_density_ = density;
   }
 
   void Render() {
@@ -346,7 +439,11 @@ class TSdlDisplay : public IDisplay {
       int output_w = 1, output_h = 1;
       SDL_GetRendererOutputSize(renderer_, &output_w, &output_h);
       float density = PixelDensity();
-      if (!toolbar_ || toolbar_state_ != pressed_ || toolbar_density_ != density) BuildToolbar();
+      if (!note_.empty() && SDL_TICKS_PASSED(SDL_GetTicks(), note_until_)) {
+        note_.clear();
+        toolbar_dirty_ = true;
+      }
+      if (!toolbar_ || toolbar_dirty_ || toolbar_state_ != pressed_ || toolbar_density_ != density) BuildToolbar();
       SDL_Rect strip{0, 0, output_w, static_cast<int>(std::lround(kToolbarHeight * density))};
       SDL_SetRenderDrawColor(renderer_, 0xF0, 0xF0, 0xF0, 255);
       SDL_RenderFillRect(renderer_, &strip);
@@ -372,6 +469,13 @@ class TSdlDisplay : public IDisplay {
   bool full_ = false;
   bool pointer_on_top_row_ = false;
   bool needs_render_ = false;
+  bool toolbar_dirty_ = false;
+  bool fast_forward_on_ = false;
+  bool read_aloud_on_ = false;
+  std::string note_;
+  Uint32 note_until_ = 0;
+  bool controllers_on_ = false;
+  std::map<SDL_JoystickID, SDL_GameController*> controllers_;
   int mouse_x_ = 0;
   int mouse_y_ = 0;
 };

@@ -20,6 +20,17 @@ enum class TInputKind {
   ToggleFullScreen,
   Activate,
   Deactivate,
+  // The player's own controls, which never reach the game as such.
+  // key: 1 switches fast-forward on, 0 off.
+  FastForward,
+  // The toolbar's fast-forward and read-aloud buttons.
+  ToggleFastForward,
+  ToggleReadAloud,
+  // text: a game controller button's name as SDL gives it ("a", "dpup" ...).
+  PadButtonDown,
+  PadButtonUp,
+  // text: the axis's name ("leftx" ...); x: its value, -32768..32767.
+  PadAxis,
 };
 
 enum class TMouseButton { Left, Right, Middle };

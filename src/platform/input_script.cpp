@@ -1,6 +1,7 @@
 #include "platform/input_script.h"
 
 #include <algorithm>
+#include <iterator>
 #include <sstream>
 
 namespace orvo {
@@ -16,6 +17,61 @@ bool ParseInt(const std::string& word, int& value) {
     return false;
   }
   return used == word.size();
+}
+
+// The player's own controls: fast-forward and game controllers, named as
+// the SDL game controller API names buttons and axes.
+bool ParsePlayerControlLine(const std::string& device, std::istringstream& words, TInputEvent& event,
+                            std::string& problem) {
+  static const char* const kButtons[] = {"a",
+                                         "b",
+                                         "x",
+                                         "y",
+                                         "back",
+                                         "guide",
+                                         "start",
+                                         "leftstick",
+                                         "rightstick",
+                                         "leftshoulder",
+                                         "rightshoulder",
+                                         "dpup",
+                                         "dpdown",
+                                         "dpleft",
+                                         "dpright",
+                                         "misc1",
+                                         "paddle1",
+                                         "paddle2",
+                                         "paddle3",
+                                         "paddle4",
+                                         "touchpad"};
+  static const char* const kAxes[] = {"leftx", "lefty", "rightx", "righty", "lefttrigger", "righttrigger"};
+  std::string action, name, extra;
+  words >> action;
+  if (device == "fast") {
+    if (action != "on" && action != "off") return problem = "fast needs on or off", false;
+    event.kind = TInputKind::FastForward;
+    event.key = action == "on" ? 1 : 0;
+    return true;
+  }
+  words >> name;
+  if (action == "down" || action == "up") {
+    if (std::find(std::begin(kButtons), std::end(kButtons), name) == std::end(kButtons))
+      return problem = "unknown pad button '" + name + "'", false;
+    event.kind = action == "down" ? TInputKind::PadButtonDown : TInputKind::PadButtonUp;
+    event.text = name;
+    return true;
+  }
+  if (action == "axis") {
+    if (std::find(std::begin(kAxes), std::end(kAxes), name) == std::end(kAxes))
+      return problem = "unknown pad axis '" + name + "'", false;
+    words >> extra;
+    if (!ParseInt(extra, event.x) || event.x < -32768 || event.x > 32767)
+      return problem = "pad axis needs a value from -32768 to 32767", false;
+    event.kind = TInputKind::PadAxis;
+    event.text = name;
+    return true;
+  }
+  return problem = "pad needs down, up or axis", false;
 }
 
 bool ParseLine(const std::string& line, TTimedInput& out, std::string& problem) {
@@ -35,6 +91,7 @@ bool ParseLine(const std::string& line, TTimedInput& out, std::string& problem) 
     event.text = rest;
     return true;
   }
+  if (device == "fast" || device == "pad") return ParsePlayerControlLine(device, words, event, problem);
   words >> action;
   if (device == "key") {
     std::string code;

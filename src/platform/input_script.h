@@ -5,6 +5,9 @@
 //   FRAME mouse down|up left|right X Y
 //   FRAME wheel up|down
 //   FRAME answer ok|cancel|yes|no|retry|abort|ignore|TEXT
+//   FRAME fast on|off
+//   FRAME pad down|up BUTTON
+//   FRAME pad axis AXIS VALUE
 // FRAME is the frame step before which the event is delivered; '#' starts a comment.
 #include <string>
 #include <vector>

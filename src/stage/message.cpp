@@ -13,6 +13,18 @@
 
 namespace orvo {
 
+namespace {
+
+// Every character of a page, revealed or not.
+std::string WholeText(const TWdGlyph& glyph) {
+  if (glyph.ChildCount() == 0) return glyph.ShownText();
+  std::string text;
+  for (int32_t i = 0; i < glyph.ChildCount(); ++i) text += WholeText(*glyph.Child(i));
+  return text;
+}
+
+}  // namespace
+
 TOrvoMes::TOrvoMes(TOrvoBaseList& stage) : TOrvoControl(stage) {
   document_.smoothing_level = 3;
   document_.paging = true;
@@ -148,6 +160,7 @@ bool TOrvoMes::Update() {
   TWdPage* page = CurrentPage();
   if (!page) return finished;
   if (needs_render_) {
+    if (reset_on_render_) Stage().NotifyPageStart(WholeText(*page));
     Prepare(*page, reset_on_render_);
     needs_render_ = false;
     reset_on_render_ = false;

@@ -208,6 +208,14 @@ class TOrvoBaseList {
   // Where message windows fetch the glyphs of text commands again.
   const TTextCommandSource& TextCommandSource() const { return text_source_; }
   void SetTextCommandSource(TTextCommandSource source) { text_source_ = std::move(source); }
+  // Hears the whole text (CP932) of every message-window page as it starts
+  // to reveal; read-aloud speaks it. Nothing is computed for the game here.
+  void SetPageStartListener(std::function<void(const std::string&)> listener) {
+    page_start_listener_ = std::move(listener);
+  }
+  void NotifyPageStart(const std::string& cp932_text) const {
+    if (page_start_listener_) page_start_listener_(cp932_text);
+  }
   TOrvoReadList& ReadMarks() { return read_marks_; }
   ITextHistory& History() { return history_ ? *history_ : default_history_; }
   void SetHistory(ITextHistory* history) { history_ = history; }
@@ -279,6 +287,7 @@ class TOrvoBaseList {
   TExprEngine* engine_ = nullptr;
   TFontPixelManager* glyphs_ = nullptr;
   TTextCommandSource text_source_;
+  std::function<void(const std::string&)> page_start_listener_;
   TOrvoReadList read_marks_;
   ITextHistory default_history_;
   ITextHistory* history_ = nullptr;

@@ -3,17 +3,22 @@
 
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/cp932.h"
 #include "base/error.h"
 #include "base/files.h"
+#include "base/stream.h"
 #include "data/archive.h"
 #include "data/archive_tools.h"
 #include "data/path_resolver.h"
+#include "desktop_entry.h"
 #include "image/picture_loader.h"
 #include "kit.h"
+#include "script/project_settings.h"
 
 namespace orvo::kit {
 namespace {
@@ -127,8 +132,26 @@ int RunList(const std::vector<std::string>& args) {
   return 0;
 }
 
+// The game's title from the archive's settings (UTF-8; empty without them).
+std::string ArchiveTitle(const std::string& archive) {
+  std::optional<std::string> settings_bytes = ReadArchiveEntry(archive, "orvo.opb");
+  if (!settings_bytes || settings_bytes->empty()) return {};
+  TMemoryStream settings(std::vector<uint8_t>(settings_bytes->begin(), settings_bytes->end()));
+  return Cp932ToUtf8(ReadProjectSettings(settings).title);
+}
+
 int RunBundle(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
+  std::vector<std::string> args;
+  std::string desktop_entry;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (arguments[i] != "--desktop-entry") {
+      args.push_back(arguments[i]);
+    } else if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+      return UsageError("bundle", "--desktop-entry needs a file");
+    } else {
+      desktop_entry = arguments[++i];
+    }
+  }
   std::string output;
   if (!TakeOutput(args, output) || output.empty()) return UsageError("bundle", "missing -o GAME");
   if (args.size() != 2) return UsageError("bundle", "give a player and an archive");
@@ -151,6 +174,11 @@ int RunBundle(const std::vector<std::string>& arguments) {
     std::printf("install.dat added: installed locally, title \"%s\"\n", Cp932ToUtf8(title).c_str());
   }
   std::printf("%s written\n", output.c_str());
+  if (!desktop_entry.empty()) {
+    const std::string game = std::filesystem::absolute(output).lexically_normal().string();
+    WriteFileAtomically(desktop_entry, GameDesktopEntry(ArchiveTitle(args[1]), game));
+    std::printf("%s written\n", desktop_entry.c_str());
+  }
   return 0;
 }
 
@@ -165,9 +193,9 @@ const bool registered_list = RegisterCommand(
     {"list", "ARCHIVE [--verify]",
      "print name, stored size, storage type, time and CRC of each entry; --verify checks the CRCs", RunList});
 const bool registered_bundle = RegisterCommand(
-    {"bundle", "PLAYER ARCHIVE -o GAME",
+    {"bundle", "PLAYER ARCHIVE -o GAME [--desktop-entry FILE]",
      "join an archive to the player: one runnable file; an archive without install.dat gets one (installed "
-     "locally, titled from its orvo.opb)",
+     "locally, titled from its orvo.opb); --desktop-entry writes a menu entry named after the game's title",
      RunBundle});
 
 }  // namespace
