@@ -219,6 +219,11 @@ class TCustomFrameList {
 
   TFilmManager* film_;
   TTrackKind kind_;
+  // Fixed once the film links its tracks (a chain may be thousands long).
+  int32_t absolute_start_ = 0;
+  bool absolute_known_ = false;
+  TCustomFrameList* follower_ = nullptr;
+  TCustomFrameList* root_ = nullptr;
   std::vector<TFilmFrame> frames_;
   TDovaItem* item_ = nullptr;
   TObjectHandle object_ = 0;
@@ -338,6 +343,7 @@ class TFilmManager : public IMotionFilm {
   int32_t RepeatStart() const override { return loop_start; }
 
  private:
+  void LinkTracks();
   void ComputeLength();
   std::vector<std::unique_ptr<TCustomFrameList>> tracks_;
   int32_t length_ = 0;

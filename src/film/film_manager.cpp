@@ -46,6 +46,28 @@ TCustomFrameList* TFilmManager::FirstRootTrack() const {
   return nullptr;
 }
 
+void TFilmManager::LinkTracks() {
+  for (auto& track : tracks_) {
+    track->follower_ = nullptr;
+    track->absolute_known_ = false;
+  }
+  for (auto& track : tracks_) {
+    if (track->parent && !track->parent->follower_) track->parent->follower_ = track.get();
+  }
+  // Absolute starts root first: each chain is walked once.
+  std::vector<TCustomFrameList*> chain;
+  for (auto& track : tracks_) {
+    chain.clear();
+    for (TCustomFrameList* up = track.get(); up && !up->absolute_known_; up = up->parent) chain.push_back(up);
+    for (size_t i = chain.size(); i-- > 0;) {
+      TCustomFrameList* t = chain[i];
+      t->absolute_start_ = t->parent ? WrapAdd(t->parent->absolute_start_, t->parent->length) : t->start;
+      t->root_ = t->parent ? t->parent->root_ : t;
+      t->absolute_known_ = true;
+    }
+  }
+}
+
 void TFilmManager::ComputeLength() {
   int64_t longest = 0;
   for (const auto& track : tracks_)
@@ -122,6 +144,7 @@ TFilmLoad TFilmManager::LoadFilm(std::string_view bytes, const std::string& path
     }
     track->parent = parent;
   }
+  LinkTracks();
   for (auto& track : tracks_) track->AfterLoad();
   ComputeLength();
   return TFilmLoad::Loaded;

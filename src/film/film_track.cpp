@@ -199,7 +199,9 @@ long double TCustomFrameList::StartReal(TRealQuantity q) const {
 }
 
 int32_t TCustomFrameList::AbsoluteStart() const {
-  // Links never close a cycle (the reader drops such links), so this ends.
+  if (absolute_known_) return absolute_start_;
+  // Before linking (or for a track made by hand): walk the chain, which never
+  // closes a cycle because the reader drops such links.
   int64_t total = 0;
   const TCustomFrameList* track = this;
   while (track->parent) {
@@ -210,6 +212,7 @@ int32_t TCustomFrameList::AbsoluteStart() const {
 }
 
 TCustomFrameList* TCustomFrameList::Follower() const {
+  if (absolute_known_) return follower_;
   for (const auto& track : film_->Tracks()) {
     if (track->parent == this) return track.get();
   }
@@ -217,6 +220,7 @@ TCustomFrameList* TCustomFrameList::Follower() const {
 }
 
 TCustomFrameList* TCustomFrameList::ChainRoot() {
+  if (absolute_known_) return root_;
   TCustomFrameList* track = this;
   while (track->parent) track = track->parent;
   return track;
