@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "film/film.h"
 #include "film/film_image.h"
 #include "stage/box.h"
+#include "stage/images.h"
 #include "stage/orvo_base.h"
 #include "stage/particle_param.h"
 #include "stage/picture_fixture.h"
@@ -418,6 +420,66 @@ TEST_F(FilmPlayback, SoundTracksRestartAndDrift) {
   EXPECT_EQ(bgm->restarts, 2);
   player.SeekFrame(650);
   EXPECT_TRUE(bgm->paused);
+}
+
+// A kind that records the properties a film sets on it (labels and fire come
+// from other parts of the player).
+class TRecordingKind : public TOrvoControl {
+ public:
+  TRecordingKind(TOrvoBaseList& stage, uint8_t code) : TOrvoControl(stage), code_(code) {}
+  uint8_t CompoType() const override { return code_; }
+  void SetProperty(int32_t id, const TPropValue& value) override {
+    values[id] = value.Type() == TPropType::Str ? value.AsStr() : std::to_string(value.AsInt());
+    TOrvoControl::SetProperty(id, value);
+  }
+  std::map<int32_t, std::string> values;
+
+ private:
+  uint8_t code_;
+};
+
+TEST_F(FilmPlayback, LabelFireAndTileTracksSetTheirObjectsProperties) {
+  for (uint8_t code : {kcLabel, kcFire}) {
+    stage_.RegisterKind(code, [code](TOrvoBaseList& s) { return std::make_unique<TRecordingKind>(s, code); });
+  }
+  files_.files["tile.dov"] = test::DovaBytes({test::Plain(4, 4, 0x00FF00)});
+  TWriterFilm film;
+  TWriterTrack label;
+  label.type = 1, label.length = 10, label.text = "hi", label.font_size = 20, label.x0 = label.x1 = 7;
+  TWriterTrack fire;
+  fire.type = 7, fire.length = 10, fire.power = 60, fire.x0 = fire.x1 = 3;
+  TWriterTrack tile;
+  tile.type = 5, tile.length = 10, tile.path = "tile.dov", tile.size = {0, 0, 0, 0};
+  tile.scroll = {0, 0, 9, 18}, tile.distance_x = 2;
+  film.tracks = {label, fire, tile};
+  TFilmManager player;
+  player.SetFilmStage(&stage_);
+  ASSERT_EQ(player.LoadFilm(test::WriteFilmBytes(film), "op.ocn"), TFilmLoad::Loaded);
+  player.SeekFrame(9);
+  auto* text = dynamic_cast<TRecordingKind*>(player.Track(0)->TrackObject());
+  auto* flame = dynamic_cast<TRecordingKind*>(player.Track(1)->TrackObject());
+  auto* tiles = dynamic_cast<TOrvoTile*>(player.Track(2)->TrackObject());
+  ASSERT_TRUE(text && flame && tiles);
+  struct TCase {
+    TRecordingKind* object;
+    int32_t id;
+    std::string value;
+  };
+  const TCase cases[] = {
+      {text, PR_TEXT, "hi"},
+      {text, PR_FONTHEIGHT, "20"},
+      {text, PR_FONTNAME, "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e"},
+      {text, PR_LEFT, "7"},
+      {flame, PR_POWER, "60"},
+      {flame, PR_ORIGHEIGHT, "100"},
+      {flame, PR_LEFT, "3"},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(c.object->values[c.id], c.value) << c.id;
+  // A tile's sizes of 0 become its picture's; its scroll ends at the end values.
+  EXPECT_EQ(tiles->Width(), 4);
+  EXPECT_EQ(tiles->ScrollY(), 18);
+  EXPECT_EQ(tiles->DistanceX(), 2);
+  EXPECT_EQ(Pixel(1, 1), 0x00FF00);
 }
 
 }  // namespace
