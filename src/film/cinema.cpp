@@ -171,6 +171,7 @@ bool TOrvoCinema::Update() {
   if (start_countdown_ == 2 || frame != film_->CurrentFrame()) film_->SeekFrame(frame);
   if (start_countdown_ > 0) --start_countdown_;
   nested_->UpdateAll();
+  nested_painted_ = false;
   if (PlaysNested()) {
     if (nested_->WipeKind() != 0) {
       Invalidate();
@@ -184,16 +185,25 @@ bool TOrvoCinema::Update() {
 void TOrvoCinema::Paint(TCustomDIBX& surface) {
   if (PlaysNested()) {
     const int32_t x = AbsLeft(), y = AbsTop();
-    if (TOrvoBase* base = OwnerBase()) {
-      for (const TRect& r : base->Dirty().Rects()) nested_->ActiveScreen().AddDirty(OffsetRect(r, -x, -y));
+    // A screen paints its children once per dirty rectangle: the nested stage
+    // draws once per frame, and each call copies what its clip shows.
+    if (!nested_painted_) {
+      if (TOrvoBase* base = OwnerBase()) {
+        for (const TRect& r : base->Dirty().Rects()) nested_->ActiveScreen().AddDirty(OffsetRect(r, -x, -y));
+      }
+      nested_->PaintAll();
+      nested_->ClearDirty();
+      nested_painted_ = true;
     }
-    nested_->PaintAll();
     TDIBX& picture = nested_->DisplaySurface();
-    for (const TRect& q : nested_->ActiveScreen().Dirty().Rects()) {
-      surface.Draw(x + q.left, y + q.top, picture, q, TDrawFlags::None);
+    const TRect shown =
+        IntersectRect(surface.GetClipRect(), TRect{x, y, WrapAdd(x, picture.Width()), WrapAdd(y, picture.Height())});
+    if (!shown.IsEmpty()) {
+      surface.Draw(shown.left, shown.top, picture, OffsetRect(shown, -x, -y), TDrawFlags::None);
     }
+  } else {
+    nested_->ClearDirty();
   }
-  nested_->ClearDirty();
   TOrvoControl::Paint(surface);
 }
 

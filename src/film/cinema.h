@@ -58,6 +58,8 @@ class TOrvoCinema : public TOrvoControl {
   int32_t volume_ = 0;
   bool rewind_on_load_ = false;
   bool mute_on_load_ = false;
+  // The nested stage drew this frame.
+  bool nested_painted_ = false;
 };
 
 // Registers the film object (kind 4) and the motion-film loader on a stage.

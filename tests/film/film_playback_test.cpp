@@ -99,19 +99,32 @@ TEST_F(FilmPlayback, MainStageObjectsAreChildrenOfTheFilmObject) {
 
 TEST_F(FilmPlayback, AFilmWithAColourPlaysOnTheNestedStage) {
   TWriterFilm film;
-  film.width = 32, film.height = 24;
+  film.width = 60, film.height = 40;
   film.color = 0;
   film.tracks = {BoxTrack(0, 10, 2, 0x00FF00)};
   AddFilm("op.ocn", film);
   stage_.ActiveScreen().SetProperty(PR_COLOR, TPropValue::Int(0xFFFFFF));
   TOrvoCinema* cinema = Cinema("op.ocn");
-  cinema->SetProperty(PR_LEFT, TPropValue::Int(10));
+  cinema->SetProperty(PR_LEFT, TPropValue::Int(2));
   Frame();
   ASSERT_TRUE(cinema->PlaysNested());
   EXPECT_TRUE(FilmObjects().empty());  // on the nested stage
-  EXPECT_EQ(Pixel(12 + 3, 7), 0x00FF00);
-  EXPECT_EQ(Pixel(10 + 20, 20), 0x000000);  // the film's black background
-  EXPECT_EQ(Pixel(5, 5), 0xFFFFFF);         // outside the film object
+  EXPECT_EQ(Pixel(4 + 3, 7), 0x00FF00);
+  EXPECT_EQ(Pixel(2 + 20, 20), 0x000000);  // the film's black background
+  EXPECT_EQ(Pixel(63, 45), 0xFFFFFF);      // outside the film object
+  // Two areas far apart repaint in one frame: the film shows in both.
+  for (const char* name : {"left", "right"}) {
+    TOrvoControl* cover = Make(kcBox, name);
+    cover->SetBoundsRect(name[0] == 'l' ? 5 : 50, name[0] == 'l' ? 5 : 30, 4, 4);
+    cover->SetProperty(PR_COLOR, TPropValue::Int(0xFF00FF));
+  }
+  Frame();
+  EXPECT_EQ(Pixel(6, 6), 0xFF00FF);
+  stage_.DeleteObject(*stage_.FindComponent("left"));
+  stage_.DeleteObject(*stage_.FindComponent("right"));
+  Frame();
+  EXPECT_EQ(stage_.DisplaySurface().GetPixel(6, 6), stage_.DisplaySurface().ColorToPixel(0x00FF00));
+  EXPECT_EQ(stage_.DisplaySurface().GetPixel(51, 31), stage_.DisplaySurface().ColorToPixel(0x000000));
 }
 
 TEST_F(FilmPlayback, ScreensAroundAWipeTrack) {
