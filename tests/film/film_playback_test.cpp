@@ -495,5 +495,37 @@ TEST_F(FilmPlayback, LabelFireAndTileTracksSetTheirObjectsProperties) {
   EXPECT_EQ(Pixel(1, 1), 0x00FF00);
 }
 
+TEST_F(FilmPlayback, PauseCountPlayingAndEmptyFilms) {
+  TWriterFilm film;
+  film.tracks = {BoxTrack(0, 30, 0, 0x00FF00)};
+  AddFilm("op.ocn", film);
+  files_.files["empty.ocn"] = "OrvoPicture112";
+  TOrvoCinema* cinema = Cinema("op.ocn");
+  EXPECT_EQ(cinema->GetInt(PR_COUNT), 30);
+  for (int i = 0; i < 4; ++i) Frame(16);
+  EXPECT_TRUE(cinema->GetBool(PR_PLAYING));
+  const int32_t elapsed = cinema->Elapsed();
+  cinema->SetProperty(PR_PAUSED, TPropValue::Bool(true));
+  for (int i = 0; i < 4; ++i) Frame(16);
+  EXPECT_EQ(cinema->Elapsed(), elapsed);
+  EXPECT_FALSE(cinema->GetBool(PR_PLAYING));
+  cinema->SetProperty(PR_PAUSED, TPropValue::Bool(false));
+  cinema->SetProperty(PR_ANIPAUSED, TPropValue::Bool(true));
+  Frame(16);
+  EXPECT_EQ(cinema->Elapsed(), elapsed);
+  // A film without the magic is the empty film: it ends at the first update.
+  TOrvoCinema* empty = Cinema("empty.ocn", "empty");
+  empty->SetProperty(PR_ONPLAYEND, TPropValue::Str("page:end"));
+  Frame(16);
+  EXPECT_TRUE(empty->Ended());
+  EXPECT_EQ(empty->GetInt(PR_COUNT), 0);
+  EXPECT_EQ(TakeEvents().size(), 1u);
+  // A missing file leaves no film at all.
+  TOrvoCinema* missing = Cinema("none.ocn", "missing");
+  Frame(16);
+  EXPECT_EQ(missing->Film(), nullptr);
+  EXPECT_FALSE(missing->Ended());
+}
+
 }  // namespace
 }  // namespace orvo
