@@ -24,4 +24,12 @@ mkdir -p "$out/sounds"
 "$kit" sound tone -o "$out/sounds/music.wav" --ms 2000 --freq 262 --amplitude 6000 --channels 2
 "$kit" sound tone -o "$out/sounds/wind.wav" --ms 700 --freq 90 --amplitude 7000 --channels 1
 "$kit" sound tone -o "$out/sounds/click.wav" --ms 40 --freq -1000 --amplitude 9000 --channels 1 --rate 22050
+# The films of the film page (F), written by the tests' film writer, which is
+# built beside orvokit.
+films="$(dirname "$kit")/make_demo_films"
+if [ -x "$films" ]; then
+  "$films" "$out"
+else
+  echo "build-demo: $films is not built; the film page shows nothing" >&2
+fi
 "$kit" video bars -o "$out/sounds/bars.nut" --frames 16 --width 64 --height 48 --fps 8

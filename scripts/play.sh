@@ -5,7 +5,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" release orvoplayer orvokit
+"$root/scripts/build.sh" release orvoplayer orvokit make_demo_films
 bin="$root/build/release/bin"
 
 game="$root/build/demo"

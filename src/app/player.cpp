@@ -23,6 +23,7 @@
 #include "base/trace.h"
 #include "data/big_file_stream.h"
 #include "data/mount.h"
+#include "film/cinema.h"
 #include "platform/config_window.h"
 #include "platform/desktop.h"
 #include "platform/single_instance.h"
@@ -167,6 +168,8 @@ int RunPlayer(int argc, char** argv) {
   media_services.cd_folders.push_back(game_folder);
   for (const std::string& root : options.disc_roots) media_services.cd_folders.push_back(root);
   media = CreateMediaLibrary(stage, std::move(media_services));
+  // Films (kind 4) and motion films (".omt" sources) after the media kinds, which their sound tracks create.
+  RegisterFilmKinds(stage);
   stage_host.SetMedia(media.get());
   system_host.SetProject(&project);
   // Message windows lay a text command out again from its page (after a load).

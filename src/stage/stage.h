@@ -67,6 +67,8 @@ class TOrvoBaseList {
   // Milliseconds of this frame (capped by the frame loop).
   int32_t FrameDelta() const { return state_.frame_delta; }
   IStageHost& Host() const { return *host_; }
+  // The frame clock this stage reads (nested stages of films share it).
+  const TRuntimeState& State() const { return state_; }
 
   // ---- size and screens
   int32_t Width() const { return width_; }
@@ -94,6 +96,9 @@ class TOrvoBaseList {
   void RegisterKind(uint8_t code, TKindFactory factory);
   // A new object of that kind (the high bit of the code is ignored); null for unknown codes.
   TOrvoObject* CreateByKind(int32_t code);
+  // Takes every kind factory of another stage (a film's nested stage makes
+  // what the main stage makes).
+  void InheritKinds(const TOrvoBaseList& other) { kinds_ = other.kinds_; }
   // Takes a new object: gives it a handle, names it "object<n>" when it
   // wants a name, and appends it to Objects.
   TOrvoObject* Adopt(std::unique_ptr<TOrvoObject> object);
