@@ -10,6 +10,7 @@ struct TGameIni {
   int delay_time = 500;  // ms, normalised
   bool use_wmp = false;
   bool font_default_only = false;
+  std::string midi_port;  // [Sound] MidiPort: the ALSA port the MIDI mapper plays on
 };
 
 // Truncates to a multiple of 100 and clamps to 100..500 (750 -> 500, 50 -> 100, 349 -> 300).

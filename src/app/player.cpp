@@ -163,6 +163,7 @@ int RunPlayer(int argc, char** argv) {
   for (const std::string& root : options.disc_roots) media_services.cd_folders.push_back(root);
   media = CreateMediaLibrary(stage, std::move(media_services));
   stage_host.SetMedia(media.get());
+  system_host.SetMedia(media.get());
   system_host.SetProject(&project);
   // Message windows lay a text command out again from its page (after a load).
   stage.SetTextCommandSource([&project](const std::string& page_name, int32_t index) -> std::optional<std::string> {
@@ -237,6 +238,7 @@ int RunPlayer(int argc, char** argv) {
   media_options.headless = !display->HasWindow();
   media_options.game_clock = options.fixed_step > 0 || options.headless || !display->HasWindow();
   media_options.audio_out = options.audio_out;
+  media_options.midi_port = ini.midi_port;
   media->Start(media_options);
   Trace().Line("OrvoInitColor");
   try {
