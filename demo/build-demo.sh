@@ -24,4 +24,6 @@ mkdir -p "$out/sounds"
 "$kit" sound tone -o "$out/sounds/music.wav" --ms 2000 --freq 262 --amplitude 6000 --channels 2
 "$kit" sound tone -o "$out/sounds/wind.wav" --ms 700 --freq 90 --amplitude 7000 --channels 1
 "$kit" sound tone -o "$out/sounds/click.wav" --ms 40 --freq -1000 --amplitude 9000 --channels 1 --rate 22050
+# The background music is a generated MIDI song (General MIDI sounds).
+"$kit" midi song -o "$out/sounds/music.mid" --seconds 32 --channels 6
 "$kit" video bars -o "$out/sounds/bars.nut" --frames 16 --width 64 --height 48 --fps 8
