@@ -2,7 +2,6 @@
 // (to a recording sink) and sequencing with FluidSynth's synthesis, each as
 // a share of the song's real time on one core ("rt_share_pct").
 #include <benchmark/benchmark.h>
-
 #include <time.h>
 
 #include <filesystem>

@@ -62,7 +62,8 @@ int Peak(const std::vector<int16_t>& s, int64_t from_ms, int64_t to_ms) {
 double Rms(const std::vector<int16_t>& s, int64_t from_ms, int64_t to_ms) {
   double sum = 0;
   size_t count = 0;
-  for (size_t i = Frame(from_ms); i < Frame(to_ms) && i < s.size(); ++i, ++count) sum += static_cast<double>(s[i]) * s[i];
+  for (size_t i = Frame(from_ms); i < Frame(to_ms) && i < s.size(); ++i, ++count)
+    sum += static_cast<double>(s[i]) * s[i];
   return count ? std::sqrt(sum / static_cast<double>(count)) : 0;
 }
 
@@ -76,12 +77,12 @@ class GameMidi : public testing::Test {
 TEST_F(GameMidi, StartsWithinATickAndStopsWithTheSound) {
   // The sound starts in the step at 300 ms and stops in the one at 900 ms.
   const std::vector<int16_t> s = RunGame("start-stop",
-                                     "wait 300\n"
-                                     "sound PR_NAME=\"m\", PR_SOURCE=\"m.mid\", PR_VOLUME=1000\n"
-                                     "wait 600\n"
-                                     "moviestop obj=\"m\", fade=0\n"
-                                     "wait 1500\n",
-                                     170);
+                                         "wait 300\n"
+                                         "sound PR_NAME=\"m\", PR_SOURCE=\"m.mid\", PR_VOLUME=1000\n"
+                                         "wait 600\n"
+                                         "moviestop obj=\"m\", fade=0\n"
+                                         "wait 1500\n",
+                                         170);
   ASSERT_EQ(s.size(), Frame(170 * 15));
   EXPECT_EQ(Peak(s, 0, 300), 0);
   EXPECT_GT(Peak(s, 300, 400), 1000);

@@ -45,11 +45,14 @@ std::vector<uint8_t> DenseSong() {
 TEST(MidiThreads, NoTickStartsWhileHeld) {
   std::atomic<bool> held{false};
   std::atomic<int> ticks{0}, ticks_while_held{0};
-  TMMTimer timer(TTimerDrive::Thread, [&] {
-    if (held.load()) ticks_while_held.fetch_add(1);
-    ticks.fetch_add(1);
-    std::this_thread::sleep_for(std::chrono::microseconds(300));
-  }, 1);
+  TMMTimer timer(
+      TTimerDrive::Thread,
+      [&] {
+        if (held.load()) ticks_while_held.fetch_add(1);
+        ticks.fetch_add(1);
+        std::this_thread::sleep_for(std::chrono::microseconds(300));
+      },
+      1);
   timer.EnableTimer(true);
   for (int round = 0; round < 40; ++round) {
     timer.HoldTick();
