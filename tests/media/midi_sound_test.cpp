@@ -2,6 +2,7 @@
 // recording outputs for the synthesizer and an ALSA-like port.
 #include <gtest/gtest.h>
 
+#include "media/audio_output.h"
 #include "media/media_rig.h"
 #include "media/midi_manager.h"
 #include "media/midi_writer.h"
@@ -136,6 +137,37 @@ TEST(MidiSound, PortsListTheMapperAndDevicesAndASwitchRestartsThere) {
   EXPECT_EQ(TMidiRig::Text(rig.synth.Records()).substr(TMidiRig::Text(rig.synth.Records()).size() - 6), "reset\n");
   man.SelectPort("no such port");
   EXPECT_EQ(man.PortName(), MidiMapperText());
+}
+
+}  // namespace
+}  // namespace orvo
+
+namespace orvo {
+namespace {
+
+TEST(MidiSound, GameClockTicksComeBeforeTheFramesOfTheirInstant) {
+  struct TCase {
+    std::vector<int32_t> steps;  // the frame steps' total elapsed times
+    std::vector<int32_t> ticks;  // the instants ticked
+  };
+  const std::vector<TCase> cases = {
+      {{15, 30, 45}, {0, 10, 20, 30, 40}},  // 30 is ticked in the step that renders from it
+      {{10, 20}, {0, 10}},
+      {{7, 9, 25}, {0, 10, 20}},  // steps shorter than a tick
+  };
+  for (const TCase& c : cases) {
+    TAudioEngine engine;
+    TAudioOutput output(engine);
+    ASSERT_TRUE(output.StartGameClock(""));
+    std::vector<int32_t> ticks;
+    output.SetTicker([&](int32_t ms) {
+      // Nothing of the instant is rendered yet, everything before it is.
+      EXPECT_EQ(engine.FramesRendered(), int64_t{ms} * 441 / 10) << ms;
+      ticks.push_back(ms);
+    });
+    for (int32_t step : c.steps) output.AdvanceTo(step);
+    EXPECT_EQ(ticks, c.ticks);
+  }
 }
 
 }  // namespace
