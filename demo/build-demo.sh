@@ -32,4 +32,6 @@ if [ -x "$films" ]; then
 else
   echo "build-demo: $films is not built; the film page shows nothing" >&2
 fi
+# The background music is a generated MIDI song (General MIDI sounds).
+"$kit" midi song -o "$out/sounds/music.mid" --seconds 32 --channels 6
 "$kit" video bars -o "$out/sounds/bars.nut" --frames 16 --width 64 --height 48 --fps 8

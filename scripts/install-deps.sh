@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev
   fonts-ipafont-gothic fonts-ipafont-mincho libvorbis-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev
-  libfluidsynth-dev timgm6mb-soundfont libcurl4-openssl-dev libinih-dev
+  libfluidsynth-dev timgm6mb-soundfont libasound2-dev libcurl4-openssl-dev libinih-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   xvfb xdotool
   libspeechd-dev desktop-file-utils man-db

@@ -50,12 +50,23 @@ class TShellSystemHost : public TStageSystemHost {
   void SetDisplayModeIndex(int32_t index) override;
   bool DisplayMode(int32_t index, int32_t& width, int32_t& height, int32_t& bits, int32_t& refresh) const override;
 
+  // @MidiPort and @MidiPorts go to the media layer's MIDI manager.
+  void SetMedia(IMediaLibrary* media) { media_ = media; }
+  std::string MidiPort() const override { return media_ ? media_->MidiPort() : std::string(); }
+  void SetMidiPort(const std::string& name) override {
+    if (media_) media_->SetMidiPort(name);
+  }
+  std::vector<std::string> MidiPorts() const override {
+    return media_ ? media_->MidiPorts() : std::vector<std::string>();
+  }
+
  private:
   TScreenManager* Screens() const { return screen_control_ ? screen_control_->Screens() : nullptr; }
 
   IClock& clock_;
   TFontPixelManager* glyphs_ = nullptr;
   IScreenControl* screen_control_ = nullptr;
+  IMediaLibrary* media_ = nullptr;
 };
 
 class TShellScriptHost : public IScriptHost {

@@ -34,6 +34,7 @@ bool ReadGameIni(const std::string& path, TGameIni& ini) {
   if (!std::filesystem::is_regular_file(path) || !file.Load(path)) return false;
   ini.use_direct_sound = file.ReadBool("Sound", "DirectSound", true);
   ini.delay_time = NormaliseDelayTime(file.ReadInteger("Sound", "DelayTime", ini.delay_time));
+  ini.midi_port = file.ReadString("Sound", "MidiPort", ini.midi_port);
   ini.use_wmp = file.ReadBool("Video", "UseWMP", ini.use_wmp);
   ini.font_default_only = file.ReadBool("Font", "DefaultOnly", false);
   ReadPlayerSection(file, ini);

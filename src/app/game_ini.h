@@ -14,6 +14,7 @@ struct TGameIni {
   int fast_forward_key = 9;  // virtual-key code of FastForwardKey (an SDL key name); Tab
   bool read_aloud = false;   // ReadAloud
   std::string pad_map;       // PadMap: changes to the game controller mapping
+  std::string midi_port;  // [Sound] MidiPort: the ALSA port the MIDI mapper plays on
 };
 
 // Truncates to a multiple of 100 and clamps to 100..500 (750 -> 500, 50 -> 100, 349 -> 300).

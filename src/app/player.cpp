@@ -171,6 +171,7 @@ int RunPlayer(int argc, char** argv) {
   // Films (kind 4) and motion films (".omt" sources) after the media kinds, which their sound tracks create.
   RegisterFilmKinds(stage);
   stage_host.SetMedia(media.get());
+  system_host.SetMedia(media.get());
   system_host.SetProject(&project);
   // Message windows lay a text command out again from its page (after a load).
   stage.SetTextCommandSource([&project](const std::string& page_name, int32_t index) -> std::optional<std::string> {
@@ -252,6 +253,7 @@ int RunPlayer(int argc, char** argv) {
   media_options.headless = !display->HasWindow();
   media_options.game_clock = options.fixed_step > 0 || options.headless || !display->HasWindow();
   media_options.audio_out = options.audio_out;
+  media_options.midi_port = ini.midi_port;
   media->Start(media_options);
   Trace().Line("OrvoInitColor");
   try {

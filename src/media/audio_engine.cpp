@@ -159,10 +159,21 @@ void TAudioEngine::SetQueue(IMixQueue* queue) {
   queue_ = queue;
 }
 
+void TAudioEngine::AddSource(IMixQueue* source) {
+  std::lock_guard lock(mutex_);
+  sources_.push_back(source);
+}
+
+void TAudioEngine::RemoveSource(IMixQueue* source) {
+  std::lock_guard lock(mutex_);
+  sources_.erase(std::remove(sources_.begin(), sources_.end(), source), sources_.end());
+}
+
 void TAudioEngine::Render(int16_t* out, size_t frames) {
   std::lock_guard lock(mutex_);
   acc_.assign(frames * 2, 0);
   for (const auto& voice : voices_) voice->Mix(acc_.data(), frames);
+  for (IMixQueue* source : sources_) source->MixQueued(acc_.data(), frames);
   if (queue_) queue_->MixQueued(acc_.data(), frames);
   for (size_t i = 0; i < frames * 2; ++i) out[i] = static_cast<int16_t>(std::clamp(acc_[i], -32768, 32767));
   rendered_ += static_cast<int64_t>(frames);

@@ -84,8 +84,12 @@ class TAudioEngine {
 
   // The wave-output queue, added after the voices; null for none.
   void SetQueue(IMixQueue* queue);
+  // Another source added after the voices and before the queue (the MIDI
+  // synthesizer); it must be removed before it goes.
+  void AddSource(IMixQueue* source);
+  void RemoveSource(IMixQueue* source);
 
-  // Renders frames stereo frames: every voice in order, then the queue,
+  // Renders frames stereo frames: every voice in order, the sources, then the queue,
   // summed and saturated to 16 bits.
   void Render(int16_t* out, size_t frames);
   // Frames rendered since the engine was made.
@@ -97,6 +101,7 @@ class TAudioEngine {
   std::mutex mutex_;
   std::vector<std::shared_ptr<TVoice>> voices_;
   IMixQueue* queue_ = nullptr;
+  std::vector<IMixQueue*> sources_;
   std::vector<int32_t> acc_;
   int64_t rendered_ = 0;
 };

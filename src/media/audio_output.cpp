@@ -78,12 +78,31 @@ void TAudioOutput::AdvanceTo(int32_t total_elapsed) {
   // Frames floor(T × 44.1) up to the step at T; 64 bits against long runs.
   const int64_t target = static_cast<int64_t>(static_cast<uint32_t>(total_elapsed)) * 441 / 10;
   while (rendered_frames_ < target) {
-    const size_t count = static_cast<size_t>(std::min<int64_t>(target - rendered_frames_, 4096));
+    int64_t limit = target;
+    if (ticker_) {
+      // The frame of a tick instant m is m × 44.1, whole for multiples of 10 ms.
+      int64_t tick_frame = next_tick_ms_ * 441 / 10;
+      while (tick_frame <= rendered_frames_) {
+        ticker_(static_cast<int32_t>(next_tick_ms_));
+        next_tick_ms_ += tick_interval_;
+        tick_frame = next_tick_ms_ * 441 / 10;
+      }
+      limit = std::min(limit, tick_frame);
+    }
+    const size_t count = static_cast<size_t>(std::min<int64_t>(limit - rendered_frames_, 4096));
     scratch_.resize(count * 2);
     engine_.Render(scratch_.data(), count);
     if (writing_) writer_.Append(scratch_.data(), count);
     rendered_frames_ += static_cast<int64_t>(count);
   }
+}
+
+void TAudioOutput::SetTicker(std::function<void(int32_t ms)> ticker, int32_t interval_ms) {
+  ticker_ = std::move(ticker);
+  tick_interval_ = interval_ms > 0 ? interval_ms : 10;
+  // Ticks start at the next instant not yet rendered.
+  const int64_t rendered_ms = (rendered_frames_ * 10 + 440) / 441;
+  next_tick_ms_ = (rendered_ms + tick_interval_ - 1) / tick_interval_ * tick_interval_;
 }
 
 void TAudioOutput::Stop() {

@@ -4,6 +4,7 @@
 // that passed, into a WAV file (--audio-out) or nowhere (the null device).
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -51,6 +52,9 @@ class TAudioOutput {
 
   // The frame step at total elapsed time ms begins: renders the frames since the previous step.
   void AdvanceTo(int32_t total_elapsed);
+  // On the game clock: called at every game-clock millisecond that is a
+  // multiple of interval_ms, before the frames from that instant are rendered.
+  void SetTicker(std::function<void(int32_t ms)> ticker, int32_t interval_ms = 10);
   // Stops the device or finishes the file.
   void Stop();
 
@@ -62,6 +66,9 @@ class TAudioOutput {
   bool writing_ = false;
   int64_t rendered_frames_ = 0;
   std::vector<int16_t> scratch_;
+  std::function<void(int32_t)> ticker_;
+  int32_t tick_interval_ = 10;
+  int64_t next_tick_ms_ = 0;
 };
 
 }  // namespace orvo

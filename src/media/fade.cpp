@@ -7,7 +7,10 @@ namespace orvo {
 int32_t FadeVolume(int32_t start, int32_t target, uint32_t elapsed, uint32_t duration, bool midi) {
   if (elapsed >= duration) return target;
   const int64_t s = start, t = target, e = elapsed, n = duration;
-  const int64_t d = midi ? t - s : (t - s) / 2;
+  // MIDI fades move from the start over the whole range both ways; the
+  // others start fading up at the midpoint.
+  if (midi) return static_cast<int32_t>(s + e * (t - s) / n);
+  const int64_t d = (t - s) / 2;
   if (s > t) return static_cast<int32_t>(s + e * d / n);
   return static_cast<int32_t>(s + d + e * d / n);
 }

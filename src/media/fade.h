@@ -6,8 +6,9 @@ namespace orvo {
 
 class TDMediaItem;
 
-// The volume of a fade e ms after its start. MIDI fades cover the whole
-// range; others only its upper half and jump to the target at the end.
+// The volume of a fade e ms after its start. MIDI fades go from the start
+// over the whole range, up or down; others only cover the upper half and
+// jump to the target at the end.
 // Products are 64-bit (e·d passes 32 bits for fades of a few minutes).
 int32_t FadeVolume(int32_t start, int32_t target, uint32_t elapsed, uint32_t duration, bool midi);
 

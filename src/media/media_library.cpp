@@ -46,9 +46,29 @@ class TMediaLibrary : public IMediaLibrary {
     }
     system_ = std::make_unique<TMediaSystem>(services_, options.use_direct_sound, options.delay_time, !game_clock,
                                              std::move(clock));
+    TMidiStartOptions midi;
+    midi.open_synth = [] { return OpenFluidSynth(DefaultSoundfontPath()); };
+    midi.mapper_port = options.midi_port;
+    if (game_clock) {
+      // Ticks come from the rendering, at the game clock's multiples of 10 ms.
+      midi.drive = TTimerDrive::Manual;
+      midi.real_time_pauses = false;
+      TOrvoBaseList* stage = &stage_;
+      midi.clock = [stage] { return static_cast<uint32_t>(stage->GameClock()); };
+    } else {
+      midi.drive = TTimerDrive::Thread;
+      midi.clock = SteadyMs;
+      midi.list_ports = ListAlsaMidiPorts;
+      midi.open_port = OpenAlsaMidiOut;
+    }
+    system_->ConfigureMidi(std::move(midi));
     system_->RegisterKinds(stage_);
     output_ = std::make_unique<TAudioOutput>(system_->Engine());
     if (game_clock) {
+      TMediaSystem* system = system_.get();
+      output_->SetTicker([system](int32_t ms) {
+        if (system->HasMidiMan()) system->MidiMan().TickAt(ms);
+      });
       if (!output_->StartGameClock(options.audio_out)) {
         std::fprintf(stderr, "orvoplayer: cannot write %s\n", options.audio_out.c_str());
       }
@@ -67,13 +87,22 @@ class TMediaLibrary : public IMediaLibrary {
 
   void Stop() override {
     // The managers stay: the stage's sound objects still hold their items
-    // until the stage goes.
+    // until the stage goes. The music stops before the output does.
+    if (system_ && system_->HasMidiMan()) system_->MidiMan().Sequencer().StopSong();
     if (output_) output_->Stop();
     if (system_) system_->WaveOut().Close();
   }
 
   void SetSoundOn(bool on) override {
     if (system_) system_->SetEnabled(on);
+  }
+
+  std::vector<std::string> MidiPorts() const override {
+    return system_ ? system_->MidiMan().PortNames() : std::vector<std::string>();
+  }
+  std::string MidiPort() const override { return system_ ? system_->MidiMan().PortName() : std::string(); }
+  void SetMidiPort(const std::string& name) override {
+    if (system_) system_->MidiMan().SelectPort(name);
   }
 
   void BeginFrame(int32_t total_elapsed) override {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "media/media_system.h"
 
@@ -18,6 +19,7 @@ struct TMediaStartOptions {
   bool headless = false;         // no audio device: the null device
   bool game_clock = false;       // sound rendered on the game clock (--fixed-step, --audio-out)
   std::string audio_out;         // --audio-out: the WAV file the sound goes into
+  std::string midi_port;         // "game.ini" [Sound] MidiPort: the mapper's ALSA port
 };
 
 class IMediaLibrary {
@@ -37,6 +39,11 @@ class IMediaLibrary {
   virtual void BeginFrame(int32_t total_elapsed) { (void)total_elapsed; }
   // A frame step ended.
   virtual void EndFrame() {}
+  // @MidiPorts: the mapper and the MIDI devices; empty before Start.
+  virtual std::vector<std::string> MidiPorts() const { return {}; }
+  // @MidiPort: the selected one; empty before Start.
+  virtual std::string MidiPort() const { return {}; }
+  virtual void SetMidiPort(const std::string& name) { (void)name; }
 };
 
 // The media layer that does nothing, for tests of the shell.

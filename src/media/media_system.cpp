@@ -1,5 +1,6 @@
 #include "media/media_system.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -43,12 +44,12 @@ TMediaSystem::TMediaSystem(TMediaServices services, bool use_direct_sound, int32
                            TMillisecondClock clock)
     : services_(std::move(services)),
       use_direct_sound_(use_direct_sound),
-      wav_out_(std::make_unique<TWavOut>(delay_ms, std::move(clock), wave_out_threaded)),
+      wav_out_(std::make_unique<TWavOut>(delay_ms, clock, wave_out_threaded)),
+      clock_(std::move(clock)),
       ogg_([this](TMediaManager& owner, const std::string& source) { return MakeOggItem(owner, source); }),
       wmp_([this](TMediaManager& owner, const std::string& source) { return MakeWmpItem(owner, source); }),
       cdda_([this](TMediaManager& owner, const std::string& source) { return MakeCdItem(owner, source); }),
-      // MIDI items arrive with the sequencer.
-      midi_(nullptr),
+      midi_([this](TMediaManager& owner, const std::string& source) { return MakeMidiItem(owner, source); }),
       video_([this](TMediaManager& owner, const std::string& source) { return MakeVideoItem(owner, source); }, false) {
   engine_.SetQueue(wav_out_.get());
 }
@@ -140,6 +141,48 @@ std::unique_ptr<TDMediaItem> TMediaSystem::MakeVideoItem(TMediaManager& owner, c
   return std::make_unique<TDsVideoItem>(owner, engine_, std::move(clip));
 }
 
+void TMediaSystem::ConfigureMidi(TMidiStartOptions options) {
+  if (midi_man_) return;
+  midi_options_ = std::move(options);
+}
+
+TMidiMan& TMediaSystem::MidiMan() {
+  if (!midi_man_) {
+    TMidiStartOptions options = midi_options_;
+    if (!options.clock) {
+      options.drive = TTimerDrive::Manual;
+      options.real_time_pauses = false;
+      options.clock = clock_;
+    }
+    midi_man_ = std::make_unique<TMidiMan>(engine_, std::move(options));
+  }
+  return *midi_man_;
+}
+
+std::vector<uint8_t> TMediaSystem::LoadMidiBytes(const std::string& source) {
+  const bool drive = source.size() >= 2 && source[1] == ':';
+  if (!source.empty() && (source[0] == '\\' || drive)) {
+    // A path outside the game data: drive letters mean nothing here, and
+    // the separators become slashes (CP932 trail bytes stay as they are).
+    std::string path = Cp932ToUtf8(drive ? source.substr(2) : source);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return {};
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+  }
+  try {
+    return services_.load_bytes(source);
+  } catch (const EOrvoError&) {
+    return {};
+  }
+}
+
+std::unique_ptr<TDMediaItem> TMediaSystem::MakeMidiItem(TMediaManager& owner, const std::string& source) {
+  const std::vector<uint8_t> bytes = LoadMidiBytes(source);
+  auto song = std::make_shared<const TMidiSong>(ReadMidiSong(bytes.data(), bytes.size()));
+  return std::make_unique<TMidiItem>(owner, MidiMan(), std::move(song));
+}
+
 int32_t TMediaSystem::MeasureLength(const std::string& source) {
   try {
     std::unique_ptr<IAudioDecoder> decoder;
@@ -149,6 +192,10 @@ int32_t TMediaSystem::MeasureLength(const std::string& source) {
       std::string bytes;
       if (path.empty() || !ReadWholeFile(path, bytes)) return 0;
       decoder = OpenSoundDecoder(std::make_shared<const std::vector<uint8_t>>(bytes.begin(), bytes.end()));
+    } else if (kind == TMediaKind::Midi) {
+      // Read apart from the sequencer, which may be playing another song.
+      const std::vector<uint8_t> bytes = LoadMidiBytes(source);
+      return ReadMidiSong(bytes.data(), bytes.size()).length;
     } else if (kind == TMediaKind::Ogg || kind == TMediaKind::Wmp) {
       if (!services_.require_file(source)) return 0;
       decoder = OpenSoundDecoder(LoadShared(services_, source));

@@ -8,6 +8,7 @@
 
 #include "media/audio_engine.h"
 #include "media/media_item.h"
+#include "media/midi_manager.h"
 #include "media/wav_out.h"
 
 namespace orvo {
@@ -53,6 +54,16 @@ class TMediaSystem {
   // The manager of a kind; null for None.
   TMediaManager* ManagerOf(TMediaKind kind);
 
+  // How MIDI plays (before the first MIDI item); without it the sequencer
+  // runs on the manual drive and the system's clock, silently.
+  void ConfigureMidi(TMidiStartOptions options);
+  // MidiMan, made on first use.
+  TMidiMan& MidiMan();
+  bool HasMidiMan() const { return midi_man_ != nullptr; }
+  // The bytes of a MIDI source: a path when it begins with "\" or has ":"
+  // second, else a game file; empty when unreadable.
+  std::vector<uint8_t> LoadMidiBytes(const std::string& source);
+
   // The decoded length (ms) of a source without making an item, so nothing
   // that plays is touched; 0 when unreadable.
   int32_t MeasureLength(const std::string& source);
@@ -76,11 +87,16 @@ class TMediaSystem {
   std::unique_ptr<IAudioDecoder> TryDecoder(const std::string& source);
   std::unique_ptr<TDMediaItem> MakeCdItem(TMediaManager& owner, const std::string& source);
   std::unique_ptr<TDMediaItem> MakeVideoItem(TMediaManager& owner, const std::string& source);
+  std::unique_ptr<TDMediaItem> MakeMidiItem(TMediaManager& owner, const std::string& source);
 
   TMediaServices services_;
   bool use_direct_sound_;
   TAudioEngine engine_;
   std::unique_ptr<TWavOut> wav_out_;
+  TMillisecondClock clock_;
+  TMidiStartOptions midi_options_;
+  // Before the managers: MIDI items release the sequencer when they go.
+  std::unique_ptr<TMidiMan> midi_man_;
   TMediaManager ogg_;
   TMediaManager wmp_;
   TMediaManager cdda_;

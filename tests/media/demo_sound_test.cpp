@@ -37,8 +37,11 @@ TEST(DemoSound, CapturedSoundMatchesTheGoldenRecord) {
   const std::string game = out + "/game";
   std::string output;
   ASSERT_EQ(RunCommand("bash " + TestDataDir() + "/../demo/build-demo.sh " + kit + " " + game, &output), 0) << output;
-  ASSERT_EQ(RunCommand(player + " " + game + " --headless --fixed-step 15 --seed 1 --frames 60 --input " +
-                           TestDataDir() + "/stage/golden/demo_input.txt --audio-out " + out + "/demo.wav",
+  // The background music is left out: FluidSynth's samples differ in their
+  // last bits between builds (sanitizers), so the record holds our own mixing.
+  ASSERT_EQ(RunCommand("ORVO_SOUNDFONT=/nonexistent " + player + " " + game +
+                           " --headless --fixed-step 15 --seed 1 --frames 60 --input " + TestDataDir() +
+                           "/stage/golden/demo_input.txt --audio-out " + out + "/demo.wav",
                        &output),
             0)
       << output;

@@ -34,6 +34,8 @@ TEST(SoundArithmetic, FadesInterpolateWith64BitProducts) {
       {0, -10000, 999, 1000, false, -4995},    //
       {0, -10000, 1000, 1000, false, -10000},  // and jumps at the end
       {0, -10000, 250, 1000, true, -2500},     // MIDI: the whole range
+      {-10000, 0, 0, 1000, true, -10000},      // MIDI fading up starts silent, not at full volume
+      {-10000, 0, 750, 1000, true, -2500},     // and rises without passing the target
       // A MIDI fade of 300 s: e·d = -2.15e9 passes 32 bits at 214 s.
       {0, -10000, 215000, 300000, true, -7166},
       {-10000, -2500, 100, 1000, false, -5875},  // (t - s) div 2 = 3750
