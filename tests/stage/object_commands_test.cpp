@@ -203,7 +203,7 @@ TEST_F(ObjectCommandTest, ImagesLoadThroughTheInterpretersFiles) {
 }
 
 TEST_F(ObjectCommandTest, KindsThatDoNotExistYetCreateNothing) {
-  Start("var n: int = 0\nbutton PR_NAME=\"m\", PR_LEFT=n + 1\nsound PR_NAME=\"s\"\nvar after: int = 1\n");
+  Start("var n: int = 0\ncgcaption PR_NAME=\"m\", PR_LEFT=n + 1\nsound PR_NAME=\"s\"\nvar after: int = 1\n");
   Frames(1);
   EXPECT_EQ(stage_.FindComponent("m"), nullptr);
   EXPECT_EQ(stage_.FindComponent("s"), nullptr);
