@@ -223,8 +223,10 @@ void TOrvoLabel::Paint(TCustomDIBX& surface) {
 TOrvoControl* TOrvoLabel::HitTest(int32_t x, int32_t y, uint32_t mask) {
   if (!Visible()) return nullptr;
   int64_t px = x, py = y;
+  // A turned point is turned back and tested against the unturned
+  // rectangle, as the picture kinds do.
   if (IsRotated()) TurnBack(Origin(), x, y, angle_, px, py);
-  const TRect rect = ObjectRect();
+  const TRect rect = TOrvoControl::ObjectRect();
   if (px < rect.left || py < rect.top || px >= rect.right || py >= rect.bottom) return nullptr;
   TOrvoControl* candidate = nullptr;
   const uint8_t mode = IgnoreMouse();
