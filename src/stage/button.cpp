@@ -393,7 +393,7 @@ void TOrvoButton::ReadState(TBinaryReader& reader, int32_t version) {
   selected_ = false;
   SetGroupSelected(selected);
   press_state_ = 0;
-  if (state_ == bsNormal) RestoreFrame(index, remaining);
+  RestoreFrame(index, remaining);
 }
 
 }  // namespace orvo
