@@ -31,6 +31,7 @@
 #include "script/variable_dump.h"
 #include "stage/functions/game_functions.h"
 #include "stage/stage_script_host.h"
+#include "tables/prev_menu.h"
 #include "vars/engine.h"
 
 namespace orvo {
@@ -153,6 +154,7 @@ int RunPlayer(int argc, char** argv) {
   std::unique_ptr<IMediaLibrary> media;
   TShellStageHost stage_host(*display);
   TOrvoBaseList stage(state, &stage_host);
+  RegisterPrevMenuKind(stage);
   TShellSystemHost system_host(state, stage, *clock);
   TExprEngine engine(system_host, ProcessRandom());
   TProject project(state, file_manager, *dialogs);
