@@ -151,11 +151,14 @@ bool TOrvoMenu::Update() {
       } else {
         SetProperty(PR_HEIGHT, TPropValue::Int(full_height_));
         animation_stage_ = kStageIdle;
+        // The items and the scroll bar show from now on.
+        Invalidate();
         Post(on_opened_, PR_ONOPENED);
       }
       break;
     case kStageClose:
       blocked_ = true;
+      Invalidate();
       start_ = now;
       Post(on_closing_, PR_ONCLOSING);
       animation_stage_ = kStageClosing;
