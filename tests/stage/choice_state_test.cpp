@@ -346,3 +346,55 @@ TEST_F(ChoiceStateTest, ACheckListLongerThanTheRecordIsRefused) {
 
 }  // namespace
 }  // namespace orvo::test
+
+namespace orvo::test {
+namespace {
+
+TEST_F(ChoiceStateTest, NewKindsImplementTheirRowsOfThePropertyTable) {
+  for (uint8_t kind : {kcButton, kcLabel, kcMenu}) {
+    TOrvoControl* object = stage_.CreateByKind(kind)->AsControl();
+    object->SetName("o");
+    object->SetParent(&stage_.ActiveScreen());
+    for (int32_t id = 0; id < kPropCount; ++id) {
+      SCOPED_TRACE("kind " + std::to_string(kind) + " property " + std::to_string(id));
+      const TPropValue before = object->GetProperty(id);
+      EXPECT_EQ(before.Type(), PropType(id));
+      if (PropReadBy(*object, id)) continue;
+      EXPECT_EQ(before, DefaultPropValue(*object, id));
+      if (PropWrittenBy(*object, id) || id == PR_NAME) continue;
+      object->SetProperty(id, PropType(id) == TPropType::Str ? TPropValue::Str("x") : TPropValue::Int(77));
+      EXPECT_EQ(object->GetProperty(id), before);
+    }
+    stage_.DeleteObject(*object);
+  }
+}
+
+TEST_F(ChoiceStateTest, LabelPropertiesReadBackWhatWasWritten) {
+  // Without text no glyph is asked for, so any style may be set.
+  TOrvoLabel* label = Label("l", "");
+  const std::pair<int32_t, TPropValue> rows[] = {
+      {PR_FONTNAME, TPropValue::Str("Pix")},     {PR_FONTHEIGHT, TPropValue::Int(10)},
+      {PR_FONTSTYLE, TPropValue::Int(5)},        {PR_LINESPACE, TPropValue::Int(3)},
+      {PR_HALIGN, TPropValue::Int(2)},           {PR_ANTIALIAS, TPropValue::Bool(true)},
+      {PR_FONTCOLOR, TPropValue::Int(0x123456)}, {PR_ALPHA, TPropValue::Int(300)},
+      {PR_FLIPH, TPropValue::Bool(true)},        {PR_FLIPV, TPropValue::Bool(true)},
+      {PR_FLOATZOOMX, TPropValue::Float(1.25L)}, {PR_ZOOMY, TPropValue::Int(384)},
+      {PR_FLOATANGLE, TPropValue::Float(0.5L)},  {PR_SOURCE, TPropValue::Str("none.omt")},
+      {PR_REPEAT, TPropValue::Bool(true)},       {PR_AUTOSCRAP, TPropValue::Bool(true)},
+      {PR_ONPLAYEND, TPropValue::Str("p:end")},  {PR_ONIDLE, TPropValue::Str("p:idle")},
+      {PR_PAUSED, TPropValue::Bool(true)},
+  };
+  for (const auto& [id, value] : rows) {
+    label->SetProperty(id, value);
+    EXPECT_EQ(label->GetProperty(id), value) << id;
+  }
+  label->SetProperty(PR_FONTSTYLE, TPropValue::Int(0));
+  label->SetProperty(PR_TEXT, TPropValue::Str("a\r\nb"));
+  EXPECT_EQ(label->GetStr(PR_TEXT), "a\r\nb");
+  EXPECT_EQ(label->GetInt(PR_ANGLE), RadiansToAngle(0.5L));
+  EXPECT_EQ(label->Width(), 12) << "10 x 1.25 rounds half to even";
+  EXPECT_EQ(label->Height(), 39) << "Round(26 x 1.5)";
+}
+
+}  // namespace
+}  // namespace orvo::test

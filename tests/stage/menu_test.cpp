@@ -241,3 +241,35 @@ TEST_F(MenuTest, ItemsDrawWithTheHoverColourAndCheckMarks) {
 
 }  // namespace
 }  // namespace orvo::test
+
+namespace orvo::test {
+namespace {
+
+TEST_F(MenuTest, ARightClickClosesAMenuThatClosesOnRightClicks) {
+  TOrvoMenu* menu = Open("a\nb", 2);
+  menu->SetProperty(PR_RCLICKSCRAP, TPropValue::Bool(true));
+  menu->SetProperty(PR_ONCLOSING, TPropValue::Str("page:closing"));
+  Press(TMouseButton::Right, 150, 100);
+  Frame();
+  Release(TMouseButton::Right, 150, 100);
+  Frame();
+  EXPECT_TRUE(menu->EventsBlocked());
+  Frame();
+  EXPECT_EQ(menu->GetPlayState(), msClosing);
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"76 m"}));
+}
+
+TEST_F(MenuTest, LeavingAnItemPostsItsMapOutEvent) {
+  TOrvoMenu* menu = Open("a\nb\nc", 3);
+  menu->SetProperty(PR_ONMAPOUT, TPropValue::Str("page:out"));
+  Move(12, 25);
+  Frame();
+  EXPECT_EQ(menu->Hover(), 1);
+  Move(150, 100);
+  Frame();
+  EXPECT_EQ(menu->Hover(), -1);
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"105 m b 1"}));
+}
+
+}  // namespace
+}  // namespace orvo::test
