@@ -111,3 +111,32 @@ TEST_F(LabelTest, ATurnedLabelHitsAndCoversItsTurnedRectangle) {
 
 }  // namespace
 }  // namespace orvo::test
+
+namespace orvo::test {
+namespace {
+
+TEST_F(LabelTest, TextPastTheSideLimitIsCutNotRefused) {
+  struct TRow {
+    const char* label;
+    size_t letters;
+    int32_t width;
+  };
+  // Letters are 10 wide: 819 fit in 8192 pixels.
+  for (const TRow& row : {TRow{"fits", 800, 8000}, TRow{"cut", 5000, 8190}}) {
+    TOrvoLabel* label = Label("l", std::string(row.letters, 'A'));
+    EXPECT_EQ(label->TextWidth(), row.width) << row.label;
+    TOrvoButton* button = Button("b", 0, 0, "");
+    button->SetProperty(PR_FONTNAME, TPropValue::Str("Pix"));
+    button->SetProperty(PR_FONTHEIGHT, TPropValue::Int(10));
+    button->Caption().SetGlyphs(&glyphs_);
+    button->Caption().SetText(0, std::string(row.letters, 'A'));
+    button->Caption().Measure();
+    EXPECT_EQ(button->Caption().Label(0).Width(), row.width) << row.label;
+    label->Scrap();
+    button->Scrap();
+    Frame();
+  }
+}
+
+}  // namespace
+}  // namespace orvo::test

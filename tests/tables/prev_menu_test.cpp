@@ -1,6 +1,8 @@
 // Preview-menu files in both forms: the version gates of the record form,
 // the declaration rules of the XML form, relative names, damaged files,
 // the preview-menu object and the kit's dump.
+#include "tables/prev_menu.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -11,7 +13,6 @@
 #include "base/stream.h"
 #include "stage/stage.h"
 #include "support/test_support.h"
-#include "tables/prev_menu.h"
 #include "tables/prev_menu_file.h"
 
 namespace orvo::test {
@@ -68,7 +69,7 @@ TEST(PrevMenuFile, RecordVersionsGateTheirFields) {
   const TRow rows[] = {
       {"100", false, false, false, false, false, false}, {"101", true, false, false, false, false, false},
       {"102", true, true, false, false, false, false},   {"103", true, true, true, false, false, false},
-      {"104", true, true, true, true, false, false},      {"105", true, true, true, true, true, false},
+      {"104", true, true, true, true, false, false},     {"105", true, true, true, true, true, false},
       {"106", true, true, true, true, true, true},       {"200", true, true, true, true, true, true},
   };
   for (const TRow& row : rows) {
@@ -265,6 +266,48 @@ TEST(PrevMenuKit, DumpPrintsEveryFieldAndExitsByTheOutcome) {
   EXPECT_EQ(RunCommand(kit + "list"), 2);
   EXPECT_EQ(RunCommand(kit + "dump"), 2);
   EXPECT_EQ(RunCommand(kit + "dump " + folder + "/good.pmn --folder"), 2);
+}
+
+}  // namespace
+}  // namespace orvo::test
+
+namespace orvo::test {
+namespace {
+
+TEST(PrevMenuObject, SavesAndLoadsToTheSameBytes) {
+  TRuntimeState state;
+  TFiles files;
+  files.files["m.pmn"] = RecordFile("106", 2);
+  auto make = [&] {
+    auto stage = std::make_unique<TOrvoBaseList>(state);
+    stage->Pictures().SetFiles(&files);
+    RegisterPrevMenuKind(*stage);
+    return stage;
+  };
+  auto save = [](const TOrvoBaseList& stage) {
+    TMemoryStream stream;
+    TBinaryWriter writer(stream);
+    stage.WriteState(writer);
+    return std::string(stream.Bytes().begin(), stream.Bytes().end());
+  };
+  auto stage = make();
+  TOrvoObject* menu = stage->CreateByKind(kcPrevMenu);
+  menu->SetName("pm");
+  menu->AsControl()->SetParent(&stage->ActiveScreen());
+  menu->SetProperty(PR_SOURCE, TPropValue::Str("m.pmn"));
+  menu->SetProperty(PR_ONSELECT, TPropValue::Str("page:sel"));
+  menu->SetProperty(PR_RCLICKSCRAP, TPropValue::Bool(true));
+  dynamic_cast<TOrvoPrevMenu&>(*menu).SetItemVisible(1, false);
+  const std::string saved = save(*stage);
+  auto loaded = make();
+  TSpanStream stream(saved.data(), saved.size());
+  TBinaryReader reader(stream);
+  loaded->ReadState(reader, 201);
+  EXPECT_TRUE(save(*loaded) == saved);
+  auto* back = dynamic_cast<TOrvoPrevMenu*>(loaded->FindComponent("pm"));
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->GetInt(PR_COUNT), 2);
+  EXPECT_FALSE(back->ItemVisible(1));
 }
 
 }  // namespace
