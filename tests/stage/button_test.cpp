@@ -198,3 +198,30 @@ TEST_F(ButtonTest, TheCaptionIsCentredAndPressedOnePixelDownAndRight) {
 
 }  // namespace
 }  // namespace orvo::test
+
+namespace orvo::test {
+namespace {
+
+TEST_F(ButtonTest, AClickedMotionFilmPlaysOnceLikeAClickedPicture) {
+  std::vector<int32_t> shown;
+  stage_.SetMotionLoader([&shown](TOrvoControl&, const std::string&) {
+    auto film = std::make_unique<TFakeFilm>(6, 0, false);
+    film->log = &shown;
+    return film;
+  });
+  TOrvoButton* button = Button("b", 10, 10, "n.dov");
+  button->SetProperty(PR_CLICKEDSOURCE, TPropValue::Str("c.omt"));
+  button->SetProperty(PR_ONPLAYEND, TPropValue::Str("page:ended"));
+  Click(20, 20);
+  EXPECT_EQ(button->GetState(), bsClicked);
+  Move(150, 100);
+  for (int i = 0; i < 12; ++i) Frame();
+  EXPECT_EQ(button->GetState(), bsNormal);
+  EXPECT_FALSE(shown.empty());
+  EXPECT_EQ(shown.back(), 5) << "the film reached its last frame";
+  const std::vector<std::string> events = TakeEvents();
+  EXPECT_EQ(std::count(events.begin(), events.end(), "43 b"), 1);
+}
+
+}  // namespace
+}  // namespace orvo::test

@@ -273,3 +273,24 @@ TEST_F(MenuTest, LeavingAnItemPostsItsMapOutEvent) {
 
 }  // namespace
 }  // namespace orvo::test
+
+namespace orvo::test {
+namespace {
+
+TEST_F(MenuTest, AnAutoScrappingMenuClosesAtOnceAfterAChoice) {
+  TOrvoMenu* menu = Open("a\nb", 2);
+  menu->SetProperty(PR_AUTOSCRAP, TPropValue::Bool(true));
+  for (int32_t id : {PR_ONSELECT, PR_ONCLOSING, PR_ONCLOSED}) menu->SetProperty(id, TPropValue::Str("page:h"));
+  Click(12, 25);
+  EXPECT_TRUE(menu->EventsBlocked());
+  std::vector<std::string> log;
+  for (int i = 0; i < 4 && stage_.FindComponent("m"); ++i) {
+    for (const std::string& event : TakeEvents()) log.push_back(event);
+    Frame();
+  }
+  EXPECT_EQ(log, (std::vector<std::string>{"72 m b 1", "76 m", "77 m"}));
+  EXPECT_EQ(stage_.FindComponent("m"), nullptr);
+}
+
+}  // namespace
+}  // namespace orvo::test
