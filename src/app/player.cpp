@@ -33,6 +33,7 @@
 #include "script/variable_dump.h"
 #include "stage/functions/game_functions.h"
 #include "stage/stage_script_host.h"
+#include "tables/prev_menu.h"
 #include "vars/engine.h"
 
 namespace orvo {
@@ -159,6 +160,7 @@ int RunPlayer(int argc, char** argv) {
       [windowed](std::string& problem) { return windowed ? CreateSpeechDispatcher(problem) : CreateHeadlessSpeech(); });
   TOrvoBaseList stage(state, &stage_host);
   stage.SetPageStartListener([&read_aloud](const std::string& text) { read_aloud.PageStarted(text); });
+  RegisterPrevMenuKind(stage);
   TShellSystemHost system_host(state, stage, *clock);
   TExprEngine engine(system_host, ProcessRandom());
   TProject project(state, file_manager, *dialogs);

@@ -35,6 +35,10 @@ constexpr int32_t kPropMotionKind = 26;
 constexpr int32_t kAnimationCommand = 9;
 constexpr int32_t kVideoCommand = 12;
 constexpr int32_t kSoundCommand = 42;
+constexpr int32_t kMenuCommand = 25;
+constexpr int32_t kMenuCloseCommand = 26;
+constexpr int32_t kMenuOpenAnimated = 1;
+constexpr int32_t kMenuCloseAnimated = 3;
 
 const std::string& CoverName() {
   static const std::string kName("\x01\x01", 2);
@@ -178,6 +182,7 @@ class TComComponent : public TCommand {
     }
     stage->Invalidate(object);
     if (Kind() == kVideoCommand || Kind() == kSoundCommand) stage->StartMedia(object);
+    if (Kind() == kMenuCommand) stage->SetMenuState(object, kMenuOpenAnimated);
   }
 
  private:
@@ -265,7 +270,7 @@ class TComSetProp : public TCommand {
   }
 };
 
-// ObjDel (19) and MediaPlay (55): one object by name.
+// ObjDel (19), MenuClose (26) and MediaPlay (55): one object by name.
 class TComObjectByName : public TCommand {
  public:
   using TCommand::TCommand;
@@ -280,7 +285,9 @@ class TComObjectByName : public TCommand {
     if (name.empty()) return;
     const TObjectHandle object = stage->FindComponent(name);
     if (!object) return;
-    if (Kind() == kMediaPlayCommand) {
+    if (Kind() == kMenuCloseCommand) {
+      stage->SetMenuState(object, kMenuCloseAnimated);
+    } else if (Kind() == kMediaPlayCommand) {
       stage->RestartMedia(object);
     } else {
       stage->Scrap(object);
@@ -644,6 +651,7 @@ std::unique_ptr<TCommand> CreateObjectCommand(uint8_t kind_byte) {
     case 18:
       return std::make_unique<TComSetProp>(kind_byte);
     case 19:
+    case kMenuCloseCommand:
     case 55:
       return std::make_unique<TComObjectByName>(kind_byte);
     case 57:

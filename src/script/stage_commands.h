@@ -88,6 +88,9 @@ class IStageCommands {
   // deleted at the fade's end (the command may wait for that); otherwise it
   // was stopped and scrapped at once, or left alone.
   virtual bool StopMedia(TObjectHandle object, int32_t fade_time) = 0;
+  // Opens (0 at once, 1 animated) or closes (2 at once, 3 animated) a list
+  // menu; other kinds ignore it.
+  virtual void SetMenuState(TObjectHandle object, int32_t state) { (void)object, (void)state; }
   // True while the handle names an object that has not been deleted.
   virtual bool Alive(TObjectHandle object) const = 0;
 

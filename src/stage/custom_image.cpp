@@ -153,15 +153,14 @@ void TOrvoCustomImage::PositionChanged() {
   if (PosZoomed()) size_dirty_ = true;
 }
 
-TRect TOrvoCustomImage::ObjectRect() const {
-  if (!DrawsRotated() || !HasPicture()) return TOrvoControl::ObjectRect();
-  const TPictureView& view = DrawnPicture();
-  const long double pw = view.Width(), ph = view.Height();
-  const long double px = flip_h_ ? pw - 1 - OffsetX() : OffsetX();
-  const long double py = flip_v_ ? ph - 1 - OffsetY() : OffsetY();
-  const long double c = std::cos(angle_), s = std::sin(angle_);
-  const long double xs[2] = {zoom_x_ * (0 - px), zoom_x_ * (pw - px)};
-  const long double ys[2] = {zoom_y_ * (0 - py), zoom_y_ * (ph - py)};
+TRect TurnedBounds(TPoint origin, int32_t picture_width, int32_t picture_height, int32_t offset_x, int32_t offset_y,
+                   bool flip_h, bool flip_v, long double zoom_x, long double zoom_y, long double angle) {
+  const long double pw = picture_width, ph = picture_height;
+  const long double px = flip_h ? pw - 1 - offset_x : offset_x;
+  const long double py = flip_v ? ph - 1 - offset_y : offset_y;
+  const long double c = std::cos(angle), s = std::sin(angle);
+  const long double xs[2] = {zoom_x * (0 - px), zoom_x * (pw - px)};
+  const long double ys[2] = {zoom_y * (0 - py), zoom_y * (ph - py)};
   long double min_x = INFINITY, max_x = -INFINITY, min_y = INFINITY, max_y = -INFINITY;
   for (long double cx : xs) {
     for (long double cy : ys) {
@@ -173,12 +172,25 @@ TRect TOrvoCustomImage::ObjectRect() const {
     }
   }
   if (!std::isfinite(min_x) || !std::isfinite(max_x) || !std::isfinite(min_y) || !std::isfinite(max_y)) return {};
-  const TPoint origin = Origin();
   // One pixel of margin: the turned draw may touch the pixel past each edge.
   return {ClampToInt32(int64_t{origin.x} + RealToIntSaturate<int32_t>(std::floor(min_x)) - 1),
           ClampToInt32(int64_t{origin.y} + RealToIntSaturate<int32_t>(std::floor(min_y)) - 1),
           ClampToInt32(int64_t{origin.x} + RealToIntSaturate<int32_t>(std::ceil(max_x)) + 2),
           ClampToInt32(int64_t{origin.y} + RealToIntSaturate<int32_t>(std::ceil(max_y)) + 2)};
+}
+
+void TurnBack(TPoint origin, int32_t x, int32_t y, long double angle, int64_t& px, int64_t& py) {
+  const long double dx = static_cast<long double>(x) - origin.x, dy = static_cast<long double>(y) - origin.y;
+  const long double c = std::cos(angle), s = std::sin(angle);
+  px = RealToIntRound<int64_t>(origin.x + dx * c + dy * s);
+  py = RealToIntRound<int64_t>(origin.y - dx * s + dy * c);
+}
+
+TRect TOrvoCustomImage::ObjectRect() const {
+  if (!DrawsRotated() || !HasPicture()) return TOrvoControl::ObjectRect();
+  const TPictureView& view = DrawnPicture();
+  return TurnedBounds(Origin(), view.Width(), view.Height(), OffsetX(), OffsetY(), flip_h_, flip_v_, zoom_x_, zoom_y_,
+                      angle_);
 }
 
 // ---- properties
@@ -405,11 +417,7 @@ TOrvoControl* TOrvoCustomImage::HitTest(int32_t x, int32_t y, uint32_t mask) {
   int64_t px = x, py = y;
   const int64_t left = AbsLeft(), top = AbsTop();
   if (DrawsRotated()) {
-    const TPoint origin = Origin();
-    const long double dx = static_cast<long double>(x) - origin.x, dy = static_cast<long double>(y) - origin.y;
-    const long double c = std::cos(angle_), s = std::sin(angle_);
-    px = RealToIntRound<int64_t>(origin.x + dx * c + dy * s);
-    py = RealToIntRound<int64_t>(origin.y - dx * s + dy * c);
+    TurnBack(Origin(), x, y, angle_, px, py);
     if (px < left || py < top || px >= left + Width() || py >= top + Height()) return nullptr;
   }
   if (capture_mask_ && !MaskHit(px - left, py - top)) return nullptr;

@@ -124,6 +124,14 @@ class TOrvoCustomImage : public TOrvoControl {
   } blur_;
 };
 
+// The rectangle on screen of a picture (picture_width x picture_height) whose
+// pivot (the offsets, mirrored by the flips) lands on origin, zoomed and
+// turned by angle (radians): picture kinds and labels share the transform.
+TRect TurnedBounds(TPoint origin, int32_t picture_width, int32_t picture_height, int32_t offset_x, int32_t offset_y,
+                   bool flip_h, bool flip_v, long double zoom_x, long double zoom_y, long double angle);
+// A screen point turned back by angle around origin, rounded to whole pixels.
+void TurnBack(TPoint origin, int32_t x, int32_t y, long double angle, int64_t& px, int64_t& py);
+
 // The surface operation of picture drawing, chosen by the opacity: 1..254
 // blend, 255 copy, 256 and above add with strength opacity - 256 (at most
 // 255); masked when view has a mask, key-coloured otherwise. Draws

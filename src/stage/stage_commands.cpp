@@ -2,6 +2,7 @@
 
 #include "stage/custom_image.h"
 #include "stage/images.h"
+#include "stage/list_box.h"
 #include "stage/message.h"
 #include "stage/prop_access.h"
 #include "stage/prop_motion.h"
@@ -108,6 +109,10 @@ void TStageCommands::RestartMedia(TObjectHandle object) {
 
 void TStageCommands::StartMedia(TObjectHandle object) {
   if (TOrvoObject* found = Object(object)) found->StartMedia();
+}
+
+void TStageCommands::SetMenuState(TObjectHandle object, int32_t state) {
+  if (auto* menu = dynamic_cast<TOrvoMenu*>(Object(object))) menu->SetPlayState(static_cast<uint8_t>(state & 3));
 }
 
 bool TStageCommands::StopMedia(TObjectHandle object, int32_t fade_time) {

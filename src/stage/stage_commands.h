@@ -32,6 +32,7 @@ class TStageCommands : public IStageCommands {
   void SetupPropMotion(TObjectHandle motion, const TPropMotionSetup& setup) override;
   void RestartMedia(TObjectHandle object) override;
   void StartMedia(TObjectHandle object) override;
+  void SetMenuState(TObjectHandle object, int32_t state) override;
   bool StopMedia(TObjectHandle object, int32_t fade_time) override;
   bool Alive(TObjectHandle object) const override;
   bool IsMessage(TObjectHandle object) const override;

@@ -5,6 +5,7 @@
 #include "script/call_man.h"
 #include "script/lang/source_compiler.h"
 #include "script/system_host.h"
+#include "stage/list_box.h"
 #include "stage/message.h"
 #include "stage/picture_fixture.h"
 #include "stage/stage_script_host.h"
@@ -203,7 +204,7 @@ TEST_F(ObjectCommandTest, ImagesLoadThroughTheInterpretersFiles) {
 }
 
 TEST_F(ObjectCommandTest, KindsThatDoNotExistYetCreateNothing) {
-  Start("var n: int = 0\nbutton PR_NAME=\"m\", PR_LEFT=n + 1\nsound PR_NAME=\"s\"\nvar after: int = 1\n");
+  Start("var n: int = 0\ncgcaption PR_NAME=\"m\", PR_LEFT=n + 1\nsound PR_NAME=\"s\"\nvar after: int = 1\n");
   Frames(1);
   EXPECT_EQ(stage_.FindComponent("m"), nullptr);
   EXPECT_EQ(stage_.FindComponent("s"), nullptr);
@@ -243,6 +244,39 @@ TEST_F(ObjectCommandTest, TheTextCommandHoldsUntilTheWindowIsEmptyAndMarksWhatWa
   EXPECT_EQ(message->PageCount(), 0);
   EXPECT_EQ(message->TextSourceFlag(), TTextSource::Plain);
   EXPECT_FALSE(state_.fatal_error);
+}
+
+}  // namespace
+}  // namespace orvo::test
+
+namespace orvo::test {
+namespace {
+
+TEST_F(ObjectCommandTest, MenusOpenOnCreationCloseByNameAndReportTheChoice) {
+  Start(
+      "caption PR_NAME=\"l\", PR_TEXT=\"x\"\n"
+      "button PR_NAME=\"b\", PR_TEXT=\"go\", PR_GROUPINDEX=1\n"
+      "menu PR_NAME=\"m\", PR_TEXT=\"one\\ntwo\", PR_DELAY=30, PR_LEFT=5, PR_TOP=5\n"
+      "wait 100\n"
+      "menuclose obj=\"m\"\n"
+      "wait\n");
+  Frames(1);
+  ASSERT_NE(Control("l"), nullptr);
+  EXPECT_EQ(Control("l")->CompoType(), kcLabel);
+  ASSERT_NE(Control("b"), nullptr);
+  EXPECT_TRUE(Control("b")->GetBool(PR_SELECTED)) << "alone in its group";
+  auto* menu = dynamic_cast<TOrvoMenu*>(Control("m"));
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->GetPlayState(), msOpening);
+  Frames(4);
+  EXPECT_EQ(menu->AnimationStage(), 0) << "opened after its delay";
+  menu->SetHover(1);
+  menu->Select();
+  EXPECT_EQ(engine_.Store().SelectedString(), "two");
+  EXPECT_EQ(engine_.Store().SelectedIndex(), 1);
+  Frames(10);
+  EXPECT_EQ(Control("m"), nullptr) << "closed by name, then deleted";
+  EXPECT_EQ(engine_.Store().SelectedIndex(), 1) << "closing by command keeps the choice";
 }
 
 }  // namespace
