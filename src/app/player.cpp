@@ -31,6 +31,8 @@
 #include "script/variable_dump.h"
 #include "stage/functions/game_functions.h"
 #include "stage/stage_script_host.h"
+#include "tables/db_manager.h"
+#include "tables/table_functions.h"
 #include "vars/engine.h"
 
 namespace orvo {
@@ -182,6 +184,11 @@ int RunPlayer(int argc, char** argv) {
   function_services.project = &project;
   function_services.forget_picture = [&stage](const std::string& file) { stage.Pictures().PurgePicture(file); };
   RegisterGameFunctions(engine, function_services);
+  // One table store for the player's whole run: status tables outlive resets.
+  TDBManager tables;
+  TTableFunctionServices table_services(tables, file_manager);
+  table_services.project = &project;
+  RegisterTableFunctions(engine.Functions(), table_services);
   int status = 0;
   try {
     MountGameData(file_manager, {ProgramPath(argv[0]), options.game_args});
@@ -221,6 +228,7 @@ int RunPlayer(int argc, char** argv) {
   TFormView form(options, state, *display, *dialogs, *clock, TGameParts{file_manager, stage, *media, screens.get()});
   system_host.SetScreenControl(&form);
   TShellScriptHost shell_script_host(*dialogs, [&form] { form.Close(); });
+  shell_script_host.SetTables(&tables);
   TStageScriptHost script_host(stage, shell_script_host);
   try {
     if (!project.Start(engine, stage.Events(), script_host)) return 1;
