@@ -10,7 +10,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev
   libfluidsynth-dev timgm6mb-soundfont libcurl4-openssl-dev libinih-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
-  xvfb xdotool
+  ca-certificates xvfb xdotool
 )
 
 missing=()
