@@ -3,9 +3,11 @@
 #include <chrono>
 #include <thread>
 
+#include "base/trace.h"
 #include "stage/http.h"
 #include "stage_fixture.h"
 #include "support/loopback_http.h"
+#include "support/test_support.h"
 
 namespace orvo::test {
 namespace {
@@ -70,17 +72,15 @@ class HttpObjectTest : public StageTest {
 };
 
 TEST_F(HttpObjectTest, DownloadsPostTheEndAndReadAsText) {
-  TLoopbackHttpServer server;
-  server.Answer("/doc", {200, "abc\ndef", "", false, 0});
-  server.Answer("/where", {200, server.Url("/doc"), "", false, 0});
-  const std::string refused = "http://127.0.0.1:" + std::to_string(RefusedLoopbackPort()) + "/";
+  // "URL" stands for the server's /doc, "!where" for the address that the
+  // object "where" received (the same /doc).
   struct ObjectCase {
-    std::string source;  // "!where": the address that object "where" received
+    const char* source;
     const char* text;
     int requests;  // of /doc
   };
   const ObjectCase cases[] = {
-      {server.Url("/doc"),
+      {"URL",
        "abc\x01"
        "def",
        1},
@@ -89,27 +89,40 @@ TEST_F(HttpObjectTest, DownloadsPostTheEndAndReadAsText) {
        "def",
        1},
       {"!nobody", "", 0},
-      {refused, "", 0},
+      {"REFUSED", "", 0},
       {"ftp://127.0.0.1/doc", "", 0},
   };
   for (const ObjectCase& c : cases) {
-    TLoopbackHttpServer fresh;
-    fresh.Answer("/doc", {200, "abc\ndef", "", false, 0});
-    fresh.Answer("/where", {200, fresh.Url("/doc"), "", false, 0});
+    TLoopbackHttpServer server;
+    server.Answer("/doc", {200, "abc\ndef", "", false, 0});
+    server.Answer("/where", {200, server.Url("/doc"), "", false, 0});
     TOrvoHttp* where = Fetcher("where");
-    where->SetProperty(PR_SOURCE, TPropValue::Str(fresh.Url("/where")));
+    where->SetProperty(PR_SOURCE, TPropValue::Str(server.Url("/where")));
     FramesUntilDone(*where);
     TakeEvents();
-    const std::string source = c.source == server.Url("/doc") ? fresh.Url("/doc") : c.source;
+    std::string source = c.source;
+    if (source == "URL") source = server.Url("/doc");
+    if (source == "REFUSED") source = "http://127.0.0.1:" + std::to_string(RefusedLoopbackPort()) + "/";
     TOrvoHttp* object = Fetcher("f");
     object->SetProperty(PR_SOURCE, TPropValue::Str(source));
     EXPECT_EQ(Text(*object), "");
     FramesUntilDone(*object);
     EXPECT_EQ(Text(*object), c.text) << c.source;
     EXPECT_EQ(TakeEvents(), std::vector<std::string>{"43 f"}) << c.source;
-    EXPECT_EQ(fresh.Requests("/doc"), c.requests) << c.source;
+    EXPECT_EQ(server.Requests("/doc"), c.requests) << c.source;
     stage_.ResetStage();
   }
+}
+
+TEST_F(HttpObjectTest, AFailedDownloadWritesOneTraceLine) {
+  const std::string trace = MakeTempDir("http_trace") + "/trace.txt";
+  ASSERT_TRUE(Trace().Open(trace));
+  TOrvoHttp* object = Fetcher("f");
+  object->SetProperty(PR_SOURCE, TPropValue::Str("gopher://x/y"));
+  FramesUntilDone(*object);
+  Trace().Close();
+  EXPECT_EQ(ReadFile(trace), "http: gopher://x/y: only http and https addresses are fetched\n");
+  EXPECT_EQ(TakeEvents(), std::vector<std::string>{"43 f"});
 }
 
 TEST_F(HttpObjectTest, ASecondSourceDuringADownloadIsIgnored) {
