@@ -12,7 +12,9 @@ namespace {
 
 }  // namespace
 
-bool SameName(std::string_view a, std::string_view b) { return a.size() == b.size() && LocaleCompare(a, b, true) == 0; }
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && LocaleLower(a) == LocaleLower(b);
+}
 
 int32_t FieldByteSize(int32_t type, int32_t declared_size) {
   switch (type) {
@@ -36,6 +38,7 @@ void TDBFieldList::Append(std::string name, uint8_t type, int32_t byte_size) {
   field.name = std::move(name);
   field.type = type;
   field.offset = record_size_;
+  index_.emplace(LocaleLower(field.name), Count());
   fields_.push_back(std::move(field));
   record_size_ += byte_size;
 }
@@ -50,10 +53,8 @@ int32_t TDBFieldList::AddField(std::string_view name, int32_t type, int32_t size
 }
 
 int32_t TDBFieldList::IndexOfField(std::string_view name) const {
-  for (size_t i = 0; i < fields_.size(); ++i) {
-    if (SameName(fields_[i].name, name)) return static_cast<int32_t>(i);
-  }
-  return -1;
+  const auto found = index_.find(LocaleLower(name));
+  return found == index_.end() ? -1 : found->second;
 }
 
 bool TDBFieldList::SameStructure(const TDBFieldList& other) const {
@@ -75,6 +76,7 @@ void TDBFieldList::CopyStructure(const TDBFieldList& other) {
 
 void TDBFieldList::Clear() {
   fields_.clear();
+  index_.clear();
   record_size_ = 0;
 }
 
@@ -95,7 +97,9 @@ void TDBFieldList::LoadFromStream(TBinaryReader& reader) {
     const int32_t size = reader.ReadInt32();
     std::string name = reader.ReadString();
     const uint8_t type = reader.ReadByte();
-    const int32_t expected = FieldByteSize(type, type == ftStr ? size - 1 : 0);
+    // A string's byte size is its declared length + 1, so it is at least 1.
+    const int32_t declared = type != ftStr ? 0 : size > 0 ? size - 1 : -1;
+    const int32_t expected = FieldByteSize(type, declared);
     if (expected < 0 || expected != size || size > kMaxRecordSize - record_size_) Damaged();
     if (IndexOfField(name) >= 0) Damaged();
     Append(std::move(name), type, size);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/binary_io.h"
@@ -63,6 +64,8 @@ class TDBFieldList {
 
   TDBCustomTable* owner_;
   std::vector<TDBField> fields_;
+  // Field index by folded name: headers and saved lists may hold many fields.
+  std::unordered_map<std::string, int32_t> index_;
   int32_t record_size_ = 0;
 };
 

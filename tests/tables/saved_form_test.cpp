@@ -120,6 +120,7 @@ TEST(SavedFormTest, DamagedSectionsAreRefusedAndChangeNothing) {
       {"field count beyond the data", 15, {0xFF, 0, 0, 0}},
       {"int field of 2 bytes", 19, {2, 0, 0, 0}},
       {"string field of 0 bytes", 29, {0, 0, 0, 0}},
+      {"string field of the lowest size", 29, {0, 0, 0, 0x80}},
       {"real field of 4 bytes", 39, {4, 0, 0, 0}},
       {"unknown type", 48, {9}},
       {"repeated field name", 47, {'i'}},
