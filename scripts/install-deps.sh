@@ -10,7 +10,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev
   libfluidsynth-dev timgm6mb-soundfont libasound2-dev libcurl4-openssl-dev libinih-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
-  xvfb xdotool
+  ca-certificates xvfb xdotool
   libspeechd-dev desktop-file-utils man-db
 )
 

@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/display.h"
+#include "save/table_sections.h"
 #include "script/script_services.h"
 #include "stage/stage_host.h"
 #include "stage/stage_system_host.h"
@@ -77,10 +78,16 @@ class TShellScriptHost : public IScriptHost {
   }
   void Warn(const std::string& text) override;
   void ReportError(const std::string& text) override;
+  // The player's table store, whose game tables the reset command drops.
+  void SetTables(ISaveTables* tables) { tables_ = tables; }
+  void ResetTables() override {
+    if (tables_) tables_->ResetGameTables();
+  }
 
  private:
   IDialogs& dialogs_;
   std::function<void()> close_;
+  ISaveTables* tables_ = nullptr;
 };
 
 // The window's pointer, as the stage asks for it.

@@ -33,7 +33,9 @@
 #include "script/variable_dump.h"
 #include "stage/functions/game_functions.h"
 #include "stage/stage_script_host.h"
+#include "tables/db_manager.h"
 #include "tables/prev_menu.h"
+#include "tables/table_functions.h"
 #include "vars/engine.h"
 
 namespace orvo {
@@ -193,6 +195,11 @@ int RunPlayer(int argc, char** argv) {
   function_services.project = &project;
   function_services.forget_picture = [&stage](const std::string& file) { stage.Pictures().PurgePicture(file); };
   RegisterGameFunctions(engine, function_services);
+  // One table store for the player's whole run: status tables outlive resets.
+  TDBManager tables;
+  TTableFunctionServices table_services(tables, file_manager);
+  table_services.project = &project;
+  RegisterTableFunctions(engine.Functions(), table_services);
   int status = 0;
   try {
     MountGameData(file_manager, {ProgramPath(argv[0]), options.game_args});
@@ -239,6 +246,7 @@ int RunPlayer(int argc, char** argv) {
   form.SetReadAloud(&read_aloud);
   if (options.read_aloud || ini.read_aloud) read_aloud.SetEnabled(true);
   TShellScriptHost shell_script_host(*dialogs, [&form] { form.Close(); });
+  shell_script_host.SetTables(&tables);
   TStageScriptHost script_host(stage, shell_script_host);
   try {
     if (!project.Start(engine, stage.Events(), script_host)) return 1;

@@ -5,6 +5,7 @@
 #include "base/error.h"
 #include "stage/cabinet.h"
 #include "stage/choice_kinds.h"
+#include "stage/http.h"
 #include "stage/image_kinds.h"
 #include "stage/prop_motion.h"
 #include "stage/message.h"
@@ -25,6 +26,7 @@ TOrvoBaseList::TOrvoBaseList(const TRuntimeState& state, IStageHost* host)
   RegisterChoiceKinds(*this);
   RegisterKind(kcMes, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoMes>(stage); });
   RegisterKind(kcTimer, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoTimer>(stage); });
+  RegisterKind(kcHttp, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoHttp>(stage); });
   RegisterKind(kcPropMotion, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoPropMotion>(stage); });
   RegisterKind(kcCabinet, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoCabinet>(stage); });
   // Selection frames: white at (0, 0) and (1, 1), black elsewhere.

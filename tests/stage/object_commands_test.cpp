@@ -203,8 +203,8 @@ TEST_F(ObjectCommandTest, ImagesLoadThroughTheInterpretersFiles) {
   EXPECT_EQ(stage_.DisplaySurface().GetPixel(11, 4), 0xFF0000u);
 }
 
-TEST_F(ObjectCommandTest, KindsThatDoNotExistYetCreateNothing) {
-  Start("var n: int = 0\ncgcaption PR_NAME=\"m\", PR_LEFT=n + 1\nsound PR_NAME=\"s\"\nvar after: int = 1\n");
+TEST_F(ObjectCommandTest, KindsTheStageDoesNotKnowCreateNothing) {
+  Start("var n: int = 0\ncinema PR_NAME=\"m\", PR_LEFT=n + 1\nsound PR_NAME=\"s\"\nvar after: int = 1\n");
   Frames(1);
   EXPECT_EQ(stage_.FindComponent("m"), nullptr);
   EXPECT_EQ(stage_.FindComponent("s"), nullptr);
