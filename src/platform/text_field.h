@@ -106,6 +106,10 @@ class ITextFields {
   virtual std::unique_ptr<ITextField> CreateField(TTextFieldKind kind) = 0;
   // The field that holds the window focus, or null.
   virtual ITextField* FocusedField() const = 0;
+  // Takes the window focus from the fields (a click elsewhere on the stage).
+  virtual void ClearFocus() = 0;
+  // The topmost visible field at a stage point, or null.
+  virtual ITextField* FieldAt(int32_t x, int32_t y) const = 0;
 };
 
 // Fields that keep their state without a window (the clipboard is their own).

@@ -49,6 +49,14 @@ std::unique_ptr<ITextField> TTextFieldGroup::CreateField(TTextFieldKind kind) {
 
 ITextField* TTextFieldGroup::FocusedField() const { return focused_; }
 
+ITextField* TTextFieldGroup::FieldAt(int32_t x, int32_t y) const {
+  // The later field lies over the earlier one.
+  for (size_t i = fields_.size(); i-- > 0;) {
+    if (fields_[i]->Visible() && fields_[i]->Bounds().Contains(x, y)) return fields_[i];
+  }
+  return nullptr;
+}
+
 void TTextFieldGroup::Register(TTextField& field) { fields_.push_back(&field); }
 
 void TTextFieldGroup::Unregister(TTextField& field) {

@@ -22,6 +22,8 @@ class TTextFieldGroup : public ITextFields {
 
   std::unique_ptr<ITextField> CreateField(TTextFieldKind kind) override;
   ITextField* FocusedField() const override;
+  void ClearFocus() override { MoveFocus(nullptr); }
+  ITextField* FieldAt(int32_t x, int32_t y) const override;
   TTextField* Focused() const { return focused_; }
   const std::vector<TTextField*>& Fields() const { return fields_; }
 
