@@ -1,6 +1,9 @@
 #include "stage/cell_draw.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "surface/dibx.h"
 
 namespace orvo {
 
@@ -60,11 +63,12 @@ void DrawCell(const TDovaItemFrame& frame, TCustomDIBX& surface, int32_t x, int3
   }
 }
 
-void TileCell(const TDovaItemFrame& frame, TCustomDIBX& surface, const TRect& dest, int32_t opacity, TDrawFlags flips,
-              int32_t phase_x, int32_t phase_y, const TRect& source_rect) {
-  if (!frame.surface || opacity < 1 || dest.IsEmpty() || source_rect.IsEmpty()) return;
-  const TRect visible = IntersectRect(dest, surface.GetClipRect());
-  if (visible.IsEmpty()) return;
+namespace {
+
+// The copies of the cell that meet `visible` (a part of dest inside the clip).
+void TileCellPieces(const TDovaItemFrame& frame, TCustomDIBX& surface, const TRect& dest, int32_t opacity,
+                    TDrawFlags flips, int32_t phase_x, int32_t phase_y, const TRect& source_rect,
+                    const TRect& visible) {
   const bool flip_h = HasFlag(flips, TDrawFlags::FlipH), flip_v = HasFlag(flips, TDrawFlags::FlipV);
   const TTileAxis across{source_rect.Width(), dest.Width(), PositiveMod(phase_x, source_rect.Width())};
   const TTileAxis down{source_rect.Height(), dest.Height(), PositiveMod(phase_y, source_rect.Height())};
@@ -88,6 +92,56 @@ void TileCell(const TDovaItemFrame& frame, TCustomDIBX& surface, const TRect& de
       DrawCell(frame, surface, static_cast<int32_t>(x), static_cast<int32_t>(y), opacity, flips, part);
     }
   }
+}
+
+// A plain copy into a memory surface: the tiling repeats every cell width
+// across and every cell height down, so once one period is drawn the rest
+// of each row is copied from its own start in spans that double, and each
+// later row from the row one period above (a few copies per row instead of
+// one small draw per cell). False when it does not apply.
+bool TileByDoubling(const TDovaItemFrame& frame, TCustomDIBX& surface, const TRect& dest, TDrawFlags flips,
+                    int32_t phase_x, int32_t phase_y, const TRect& source_rect, const TRect& visible) {
+  const int64_t cell_w = source_rect.Width(), cell_h = source_rect.Height();
+  const int64_t width = visible.Width(), height = visible.Height();
+  if (frame.mask || frame.key_color != -1) return false;
+  if (dynamic_cast<TDIBX*>(&surface) == nullptr || surface.BitCount() != frame.surface->BitCount()) return false;
+  const int bits = surface.BitCount();
+  const size_t pixel_bytes = bits == 15 || bits == 16 ? 2 : static_cast<size_t>(bits / 8);
+  // Only worth it when several cells are drawn.
+  if (pixel_bytes == 0 || (width <= 2 * cell_w && height <= 2 * cell_h)) return false;
+  const TRect first{visible.left, visible.top, static_cast<int32_t>(visible.left + std::min(width, cell_w)),
+                    static_cast<int32_t>(visible.top + std::min(height, cell_h))};
+  TileCellPieces(frame, surface, dest, 255, flips, phase_x, phase_y, source_rect, first);
+  uint8_t* origin = surface.Lock(visible.left, visible.top);
+  if (!origin) return true;
+  const int64_t pitch = surface.Pitch();
+  const size_t row_bytes = static_cast<size_t>(width) * pixel_bytes;
+  const int64_t first_rows = first.bottom - first.top;
+  for (int64_t row = 0; row < height; ++row) {
+    uint8_t* line = origin + row * pitch;
+    if (row >= first_rows) {
+      std::memcpy(line, line - first_rows * pitch, row_bytes);
+      continue;
+    }
+    for (size_t done = static_cast<size_t>(first.right - first.left) * pixel_bytes; done < row_bytes;) {
+      const size_t span = std::min(done, row_bytes - done);
+      std::memcpy(line + done, line, span);
+      done += span;
+    }
+  }
+  surface.Unlock();
+  return true;
+}
+
+}  // namespace
+
+void TileCell(const TDovaItemFrame& frame, TCustomDIBX& surface, const TRect& dest, int32_t opacity, TDrawFlags flips,
+              int32_t phase_x, int32_t phase_y, const TRect& source_rect) {
+  if (!frame.surface || opacity < 1 || dest.IsEmpty() || source_rect.IsEmpty()) return;
+  const TRect visible = IntersectRect(dest, surface.GetClipRect());
+  if (visible.IsEmpty()) return;
+  if (opacity == 255 && TileByDoubling(frame, surface, dest, flips, phase_x, phase_y, source_rect, visible)) return;
+  TileCellPieces(frame, surface, dest, opacity, flips, phase_x, phase_y, source_rect, visible);
 }
 
 }  // namespace orvo
