@@ -37,6 +37,7 @@ class TOrvoCustomEdit : public TOrvoControl {
 
  protected:
   void SizeChanged() override { Place(); }
+  bool TakesIdleEvents() const override { return false; }
 
  private:
   // Visible with a visible parent, on the active screen, and found by the hit test at its centre.
