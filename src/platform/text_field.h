@@ -44,6 +44,11 @@ struct TTextFieldCallbacks {
   std::function<void(int32_t virtual_key)> key_down;
   // The field gained the window focus.
   std::function<void()> focus_gained;
+  // Whether a typed, pasted or committed character (Unicode; 13 for a line
+  // break, 9 for Tab) may go into the text; unset keeps everything the field
+  // can hold. Other control characters never go in, nor line breaks into a
+  // one-line field.
+  std::function<bool(char32_t code)> accept_char;
 };
 
 class ITextField {

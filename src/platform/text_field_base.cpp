@@ -239,6 +239,8 @@ void TTextField::Insert(const std::string& cp932) {
   Changed();
 }
 
+bool TTextField::Accepts(char32_t code) const { return !callbacks_.accept_char || callbacks_.accept_char(code); }
+
 std::string TTextField::Filter(std::string_view utf8) const {
   std::string out;
   bool after_cr = false;
@@ -247,12 +249,12 @@ std::string TTextField::Filter(std::string_view utf8) const {
     after_cr = false;
     if (ch.code == '\r' || ch.code == '\n') {
       // A memo ends every line in CR LF, whatever the text brought; an edit has one line.
-      if (MultiLine() && !(ch.code == '\n' && was_cr)) out += "\r\n";
+      if (MultiLine() && !(ch.code == '\n' && was_cr) && Accepts('\r')) out += "\r\n";
       after_cr = ch.code == '\r';
       continue;
     }
-    // Tab and Escape (and the other controls) never reach the text.
-    if (ch.code < 0x20 || ch.code == 0x7F || ch.code == 0xFFFD) continue;
+    // Escape and the other controls never reach the text; Tab only when the owner lets it.
+    if ((ch.code < 0x20 && ch.code != '\t') || ch.code == 0x7F || ch.code == 0xFFFD || !Accepts(ch.code)) continue;
     std::string bytes;
     if (TryUtf8ToCp932(ch.bytes, bytes) && !bytes.empty()) out += bytes;
   }
@@ -334,10 +336,12 @@ void TTextField::KeyDown(int32_t virtual_key) {
       MoveCaret(control_ ? text_.size() : LineEnd(caret_), shift_);
       return;
     case kKeyReturn:
-      // The edit drops Enter; the memo breaks the line.
-      if (MultiLine() && editable) Insert("\r\n");
+    case kKeyTab: {
+      // The keys type their characters, which the filter may drop (the edit drops both).
+      const std::string kept = editable ? Filter(virtual_key == kKeyReturn ? "\r" : "\t") : std::string();
+      if (!kept.empty()) Insert(kept);
       return;
-    case kKeyTab:
+    }
     case kKeyEscape:
       return;
     default:

@@ -102,6 +102,7 @@ class TTextField : public ITextField {
  private:
   // The text of the characters the field keeps from typed or pasted UTF-8.
   std::string Filter(std::string_view utf8) const;
+  bool Accepts(char32_t code) const;
   void Insert(const std::string& cp932);
   void DeleteSelection();
   // Byte offset of the character before / after offset (CR LF counts as one).

@@ -27,6 +27,8 @@ TOrvoCustomEdit::TOrvoCustomEdit(TOrvoBaseList& stage, TTextFieldKind kind)
       Stage().Events().PostEvent(Handle(), on_notify_, {std::to_string(key), field_->Text()}, ecNotify);
     }
   };
+  // The edit drops Enter, Escape and Tab before they reach the text; the memo takes Enter as a line break.
+  callbacks.accept_char = [this](char32_t code) { return code != 9 && code != 27 && (memo_ || code != 13); };
   callbacks.focus_gained = [this] {
     Stage().SetFocusObject(this);
     // Keys typed into the field must not also count as game keys.

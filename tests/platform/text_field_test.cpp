@@ -135,6 +135,10 @@ TEST(TextField, EditingKeysAndCommittedText) {
     SCOPED_TRACE(c.name);
     auto fields = CreateHeadlessTextFields();
     auto field = fields->CreateField(c.kind);
+    // The owner's filter, as the stage's edit objects set it.
+    const bool multi_line = c.kind == memo;
+    field->SetCallbacks(
+        {{}, {}, [multi_line](char32_t code) { return code != 9 && code != 27 && (multi_line || code != 13); }});
     field->SetText(Utf8ToCp932(c.initial));
     if (std::string(c.name).starts_with("read-only")) field->SetReadOnly(true);
     Play(*field, c.steps);
@@ -148,10 +152,18 @@ TEST(TextField, KeyDownIsReportedBeforeTheKeyActs) {
   auto fields = CreateHeadlessTextFields();
   auto field = fields->CreateField(TTextFieldKind::MultiLine);
   std::vector<std::string> seen;
-  field->SetCallbacks({[&](int32_t key) { seen.push_back(std::to_string(key) + ":" + field->Text()); }, {}});
+  field->SetCallbacks({[&](int32_t key) { seen.push_back(std::to_string(key) + ":" + field->Text()); }, {}, {}});
   field->SetText("ab");
   Play(*field, {K(kEnter), K(kBack), K(kBack)});
   EXPECT_EQ(seen, (std::vector<std::string>{"13:ab", "8:ab\r\n", "8:ab"}));
+}
+
+TEST(TextField, WithoutAFilterTabsGoInButNotOtherControls) {
+  auto fields = CreateHeadlessTextFields();
+  auto field = fields->CreateField(TTextFieldKind::SingleLine);
+  field->CommitText("a\tb\x1B\x07\r\nc");
+  field->KeyDown(kTab);
+  EXPECT_EQ(field->Text(), "a\tbc\t");
 }
 
 TEST(TextField, FocusFollowsVisibilityAndEnabling) {
@@ -159,7 +171,7 @@ TEST(TextField, FocusFollowsVisibilityAndEnabling) {
   auto a = fields->CreateField(TTextFieldKind::SingleLine);
   auto b = fields->CreateField(TTextFieldKind::SingleLine);
   int gained = 0;
-  a->SetCallbacks({{}, [&] { ++gained; }});
+  a->SetCallbacks({{}, [&] { ++gained; }, {}});
   a->TakeFocus();
   EXPECT_EQ(fields->FocusedField(), nullptr) << "hidden fields take no focus";
   a->SetVisible(true);
