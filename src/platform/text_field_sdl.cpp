@@ -81,8 +81,9 @@ void TSdlTextFields::UpdateTextInput() {
   // The disabled input-method mode takes no text at all; every other mode types.
   TTextField* field = Focused();
   const bool wanted = field && field->Enabled() && !field->ReadOnly() && field->ImeMode() != imDisable;
-  if (wanted == text_input_) return;
+  // Asked of SDL each time: a dialog with an input line stops text input when it closes.
   text_input_ = wanted;
+  if (wanted == (SDL_IsTextInputActive() == SDL_TRUE)) return;
   if (wanted) {
     SDL_StartTextInput();
   } else {
@@ -148,6 +149,7 @@ SDL_Texture* TSdlTextFields::LineTexture(const std::string& utf8, int pixel_heig
 }
 
 void TSdlTextFields::Render(const SDL_Rect& stage_rect, int stage_width, int stage_height, float density) {
+  UpdateTextInput();
   const double scale_x = static_cast<double>(stage_rect.w) / std::max(stage_width, 1);
   const double scale_y = static_cast<double>(stage_rect.h) / std::max(stage_height, 1);
   for (TTextField* field : Fields()) {
