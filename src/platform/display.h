@@ -9,6 +9,7 @@
 
 #include "base/rect.h"
 #include "platform/input_event.h"
+#include "platform/text_field.h"
 
 namespace orvo {
 
@@ -83,6 +84,8 @@ class IDisplay {
   virtual void ShowToggles(bool fast_forward, bool read_aloud) { (void)fast_forward, (void)read_aloud; }
   // Shows a short note in the toolbar for a few seconds; nothing without a toolbar.
   virtual void ShowNote(const std::string& text_utf8) { (void)text_utf8; }
+  // The text fields the window draws and types into; null without a window.
+  virtual ITextFields* TextFields() { return nullptr; }
 };
 
 // A display with a window when a display server is reachable and headless is

@@ -31,6 +31,7 @@ enum class TInputKind {
   PadButtonUp,
   // text: the axis's name ("leftx" ...); x: its value, -32768..32767.
   PadAxis,
+  TextInput,    // text: UTF-8 committed into the text field that holds the focus
 };
 
 enum class TMouseButton { Left, Right, Middle };

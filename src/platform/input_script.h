@@ -8,6 +8,7 @@
 //   FRAME fast on|off
 //   FRAME pad down|up BUTTON
 //   FRAME pad axis AXIS VALUE
+//   FRAME text STRING   (UTF-8 committed into the focused text field; '#' is text here)
 // FRAME is the frame step before which the event is delivered; '#' starts a comment.
 #include <string>
 #include <vector>

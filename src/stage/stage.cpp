@@ -6,9 +6,11 @@
 #include "stage/cabinet.h"
 #include "stage/choice_kinds.h"
 #include "stage/http.h"
+#include "stage/edit_field.h"
 #include "stage/image_kinds.h"
-#include "stage/prop_motion.h"
 #include "stage/message.h"
+#include "stage/prop_motion.h"
+#include "stage/slider.h"
 #include "stage/timer.h"
 #include "surface/surface_io.h"
 
@@ -24,6 +26,8 @@ TOrvoBaseList::TOrvoBaseList(const TRuntimeState& state, IStageHost* host)
     : state_(state), host_(host ? host : &default_host_), pictures_(std::make_unique<TDovaCollection>()) {
   RegisterImageKinds(*this);
   RegisterChoiceKinds(*this);
+  RegisterBarKinds(*this);
+  RegisterEditKinds(*this);
   RegisterKind(kcMes, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoMes>(stage); });
   RegisterKind(kcTimer, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoTimer>(stage); });
   RegisterKind(kcHttp, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoHttp>(stage); });

@@ -88,6 +88,11 @@ TEST_F(StageTest, EveryPropertyOfEveryKindReadsItsDefault) {
       {"property motion", stage_.CreateByKind(kcPropMotion)},
       {"cabinet", cabinet},
       {"screen", &stage_.Screen(0)},
+      {"slider", stage_.CreateByKind(kcSlider)},
+      {"scroll bar", stage_.CreateByKind(kcScrollbar)},
+      {"gauge", stage_.CreateByKind(kcGauge)},
+      {"edit", stage_.CreateByKind(kcEdit)},
+      {"memo", stage_.CreateByKind(kcMemo)},
   };
   for (const auto& [label, object] : objects) {
     for (int32_t id = 0; id < kPropCount; ++id) {
