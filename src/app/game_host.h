@@ -9,6 +9,8 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/display.h"
+#include "save/history.h"
+#include "save/save_manager.h"
 #include "script/script_services.h"
 #include "stage/stage_host.h"
 #include "stage/stage_system_host.h"
@@ -50,12 +52,20 @@ class TShellSystemHost : public TStageSystemHost {
   void SetDisplayModeIndex(int32_t index) override;
   bool DisplayMode(int32_t index, int32_t& width, int32_t& height, int32_t& bits, int32_t& refresh) const override;
 
+  // @HistoryCount and @HistoryMaxCount read the default history format once it is set.
+  void SetHistory(TOrvoHistoryFormatManager* history) { history_ = history; }
+  int32_t HistoryCount() const override;
+  int32_t HistoryMaxCount() const override;
+  void SetHistoryMaxCount(int32_t count) override;
+  void ApplyOldHistoryFormat(const std::array<int32_t, 6>& values) override;
+
  private:
   TScreenManager* Screens() const { return screen_control_ ? screen_control_->Screens() : nullptr; }
 
   IClock& clock_;
   TFontPixelManager* glyphs_ = nullptr;
   IScreenControl* screen_control_ = nullptr;
+  TOrvoHistoryFormatManager* history_ = nullptr;
 };
 
 class TShellScriptHost : public IScriptHost {
@@ -66,10 +76,24 @@ class TShellScriptHost : public IScriptHost {
   }
   void Warn(const std::string& text) override;
   void ReportError(const std::string& text) override;
+  // The save subsystem: the save and history commands, the reset's history and tables.
+  void SetSaves(TSaveManager* saves, TOrvoHistoryFormatManager* history) {
+    saves_ = saves;
+    history_ = history;
+  }
+  ISaveCommands* SaveCommands() override { return saves_; }
+  void ClearHistoryFormats() override {
+    if (history_) history_->ClearFormats();
+  }
+  void ResetTables() override {
+    if (saves_) saves_->Tables()->ResetGameTables();
+  }
 
  private:
   IDialogs& dialogs_;
   std::function<void()> close_;
+  TSaveManager* saves_ = nullptr;
+  TOrvoHistoryFormatManager* history_ = nullptr;
 };
 
 // The window's pointer, as the stage asks for it.

@@ -208,6 +208,9 @@ class TOrvoBaseList {
   // Where message windows fetch the glyphs of text commands again.
   const TTextCommandSource& TextCommandSource() const { return text_source_; }
   void SetTextCommandSource(TTextCommandSource source) { text_source_ = std::move(source); }
+  // Whether a script page exists (a history entry whose page is gone ends the display); unset: all exist.
+  const TPageExists& PageExists() const { return page_exists_; }
+  void SetPageExists(TPageExists exists) { page_exists_ = std::move(exists); }
   TOrvoReadList& ReadMarks() { return read_marks_; }
   ITextHistory& History() { return history_ ? *history_ : default_history_; }
   void SetHistory(ITextHistory* history) { history_ = history; }
@@ -279,6 +282,7 @@ class TOrvoBaseList {
   TExprEngine* engine_ = nullptr;
   TFontPixelManager* glyphs_ = nullptr;
   TTextCommandSource text_source_;
+  TPageExists page_exists_;
   TOrvoReadList read_marks_;
   ITextHistory default_history_;
   ITextHistory* history_ = nullptr;
