@@ -32,6 +32,12 @@ class TBenchBox : public TOrvoControl {
   uint8_t CompoType() const override { return kcBox; }
 };
 
+std::string Numbered(std::string_view prefix, int number) {
+  std::string name(prefix);
+  name.append(std::to_string(number));
+  return name;
+}
+
 struct TBenchGame {
   TRuntimeState state;
   TScriptSystemHost host{state};
@@ -51,18 +57,18 @@ struct TBenchGame {
     stage.RegisterKind(kcBox, [](TOrvoBaseList& s) { return std::make_unique<TBenchBox>(s); });
     for (int i = 0; i < 1000; ++i) {
       TOrvoObject* box = stage.CreateByKind(kcBox);
-      box->SetName("box" + std::to_string(i));
+      box->SetName(Numbered("box", i));
       static_cast<TOrvoControl*>(box)->SetParent(&stage.ActiveScreen());
       box->SetProperty(PR_LEFT, TPropValue::Int(i % 800));
     }
     TParamCollection& store = engine.Store();
     for (int i = 0; i < 10000; ++i) {
       const int kind = i % 2 == 0 ? PT_INT : PT_STR;
-      TParamCollectionItem& item = store.CreateVariable("v" + std::to_string(i), kind, TVarScope::Global);
+      TParamCollectionItem& item = store.CreateVariable(Numbered("v", i), kind, TVarScope::Global);
       if (kind == PT_INT) {
         item.Value().SetAsInt(i);
       } else {
-        item.Value().SetAsStr("text of variable " + std::to_string(i));
+        item.Value().SetAsStr(Numbered("text of variable ", i));
       }
     }
     folder = MakeTempFile("bench-save");
