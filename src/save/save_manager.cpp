@@ -312,7 +312,10 @@ void TSaveManager::ClearHistories() {
 void TSaveManager::EntryHistory(const std::string& template_object, const std::string& format_name) {
   if (!services_.history) return;
   TOrvoHistoryFormat& format = services_.history->ObtainFormat(format_name);
-  TOrvoObject* object = services_.stage ? services_.stage->FindComponent(template_object) : nullptr;
+  // An empty name would find the active screen, whose size would turn the
+  // format into one measured at the stage's width; it names no template.
+  TOrvoObject* object =
+      services_.stage && !template_object.empty() ? services_.stage->FindComponent(template_object) : nullptr;
   const int32_t ids[8] = {PR_FONTHEIGHT, PR_FONTBORDER, PR_FONTSHADOW,  PR_WIDTH,
                           PR_HEIGHT,     PR_LINESPACE,  PR_PADDINGLEFT, PR_PADDINGRIGHT};
   for (size_t i = 0; i < 8; ++i) format.settings.values[i] = object ? object->GetInt(ids[i]) : 0;

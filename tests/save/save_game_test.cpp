@@ -126,6 +126,11 @@ TEST(SaveGame, ABacklogWindowShowsTwoEntriesStackedOnOnePage) {
       << output;
   TRun run = Play(game, root + "/saves", 40, "--shot 35:" + root + "/shot.png");
   EXPECT_EQ(Line(run.vars, "global\tcount"), "global\tcount\tint\t2");
+  // The second format counts pixels: two pages of one 16-pixel row.
+  EXPECT_EQ(Line(run.vars, "global\twide"), "global\twide\tint\t32");
+  EXPECT_EQ(Line(run.vars, "global\tmissing"), "global\tmissing\tint\t-1");
+  EXPECT_EQ(Line(run.vars, "global\tlimited"), "global\tlimited\tbool\tTRUE");
+  EXPECT_EQ(Line(run.vars, "global\tcleared"), "global\tcleared\tint\t0");
   const std::string golden = TestDataDir() + "/save/golden/backlog.png";
   if (std::getenv("ORVO_UPDATE_GOLDEN")) {
     std::filesystem::create_directories(TestDataDir() + "/save/golden");
