@@ -8,9 +8,11 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/binary_io.h"
 #include "base/error.h"
 #include "base/files.h"
 #include "base/stream.h"
+#include "save/save_listing.h"
 #include "save/save_location.h"
 #include "support/test_support.h"
 
@@ -164,6 +166,38 @@ TEST(SaveFile, SlotNumbersOfEntryNames) {
                        {"STATUSSAVEDATA", std::nullopt}};
   for (const TRow& row : rows) EXPECT_EQ(SlotOfEntry(row.name), row.slot) << row.name;
   EXPECT_EQ(GameEntryName(3), "GAMESAVEDATA3");
+}
+
+std::string SlotRecord(int32_t version, const std::string& title) {
+  TMemoryStream stream;
+  TBinaryWriter writer(stream);
+  writer.WriteInt32(version);
+  writer.WriteString(title);
+  return std::string(stream.Bytes().begin(), stream.Bytes().end());
+}
+
+TEST(SaveListing, StatusSlotsByNumberThenFilesInDirectoryOrder) {
+  const std::string path = MakeTempDir("listing") + "/save.dat";
+  TVrFileCollection collection;
+  const std::pair<std::string, std::string> entries[] = {
+      {"save:b.txt", "bbb"},
+      {"GAMESAVEDATA10", SlotRecord(201, Sjis("十番"))},
+      {"STATUSSAVEDATA", std::string(4, '\0')},
+      {"GAMESAVEDATA2", SlotRecord(134, "two")},
+      {"SAVE:a.txt", "a"},
+      {"GAMESAVEDATAx", "not a slot"},
+  };
+  for (const auto& [name, content] : entries) {
+    collection.AddMemory(name).content = std::make_unique<TMemoryStream>(content);
+  }
+  TSaveFile(TSaveLocation{path, ""}).Write(collection);
+  EXPECT_EQ(ListSaveFile(path),
+            "status\t0\n"
+            "slot\t2\t134\ttwo\n"
+            "slot\t10\t201\t十番\n"
+            "file\tsave:b.txt\t3\n"
+            "file\tSAVE:a.txt\t1\n");
+  EXPECT_THROW(ListSaveFile(path + ".missing"), EReadError);
 }
 
 }  // namespace
