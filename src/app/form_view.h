@@ -2,6 +2,7 @@
 // The main window of a running game and its frame loop: input routing,
 // activation, full screen, the exit question and shutdown.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,6 +65,9 @@ class TFormView : public IFrameParts, public IScreenControl {
   void PaintStage() override;
   void Present() override;
   void ClearDirty() override;
+  // The pending load and save of the save subsystem; none: nothing to do.
+  void SetPendingWork(std::function<bool()> work) { pending_work_ = std::move(work); }
+  bool PerformPending() override { return pending_work_ ? pending_work_() : false; }
 
   // The switch between window and full screen, with its trace labels.
   void SetFullScreen(bool full, TSwitchRequest who);
@@ -113,6 +117,7 @@ class TFormView : public IFrameParts, public IScreenControl {
   TFrameClock frame_clock_;
   TDrawPhase draw_;
   TInputScript input_;
+  std::function<bool()> pending_work_;
   bool active_ = true;
   bool paused_ = false;
   bool closing_ = false;

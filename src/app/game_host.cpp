@@ -51,6 +51,23 @@ bool TShellSystemHost::DisplayMode(int32_t index, int32_t& width, int32_t& heigh
   return true;
 }
 
+int32_t TShellSystemHost::HistoryCount() const {
+  return history_ ? history_->DefaultFormat().history.HistoryTotal() : 0;
+}
+
+int32_t TShellSystemHost::HistoryMaxCount() const { return history_ ? history_->DefaultFormat().history.Limit() : 0; }
+
+void TShellSystemHost::SetHistoryMaxCount(int32_t count) {
+  if (history_) history_->DefaultFormat().history.SetLimit(count);
+}
+
+void TShellSystemHost::ApplyOldHistoryFormat(const std::array<int32_t, 6>& values) {
+  if (!history_) return;
+  // Saves of those versions kept the default format's first six settings with the variables.
+  THistorySettings& settings = history_->DefaultFormat().settings;
+  for (size_t i = 0; i < values.size(); ++i) settings.values[i] = values[i];
+}
+
 void TShellScriptHost::Warn(const std::string& text) {
   dialogs_.MessageBox("警告", Cp932ToUtf8(text), TBoxButtons::Ok, TBoxIcon::Warning);
 }

@@ -10,6 +10,8 @@
 #include "platform/dialogs.h"
 #include "platform/display.h"
 #include "save/table_sections.h"
+#include "save/history.h"
+#include "save/save_manager.h"
 #include "script/script_services.h"
 #include "stage/stage_host.h"
 #include "stage/stage_system_host.h"
@@ -60,6 +62,12 @@ class TShellSystemHost : public TStageSystemHost {
   std::vector<std::string> MidiPorts() const override {
     return media_ ? media_->MidiPorts() : std::vector<std::string>();
   }
+  // @HistoryCount and @HistoryMaxCount read the default history format once it is set.
+  void SetHistory(TOrvoHistoryFormatManager* history) { history_ = history; }
+  int32_t HistoryCount() const override;
+  int32_t HistoryMaxCount() const override;
+  void SetHistoryMaxCount(int32_t count) override;
+  void ApplyOldHistoryFormat(const std::array<int32_t, 6>& values) override;
 
  private:
   TScreenManager* Screens() const { return screen_control_ ? screen_control_->Screens() : nullptr; }
@@ -68,6 +76,7 @@ class TShellSystemHost : public TStageSystemHost {
   TFontPixelManager* glyphs_ = nullptr;
   IScreenControl* screen_control_ = nullptr;
   IMediaLibrary* media_ = nullptr;
+  TOrvoHistoryFormatManager* history_ = nullptr;
 };
 
 class TShellScriptHost : public IScriptHost {
@@ -78,16 +87,25 @@ class TShellScriptHost : public IScriptHost {
   }
   void Warn(const std::string& text) override;
   void ReportError(const std::string& text) override;
-  // The player's table store, whose game tables the reset command drops.
-  void SetTables(ISaveTables* tables) { tables_ = tables; }
+  // The save subsystem: the save and history commands, the reset's history and
+  // tables (the game tables of the store attached to the saves).
+  void SetSaves(TSaveManager* saves, TOrvoHistoryFormatManager* history) {
+    saves_ = saves;
+    history_ = history;
+  }
+  ISaveCommands* SaveCommands() override { return saves_; }
+  void ClearHistoryFormats() override {
+    if (history_) history_->ClearFormats();
+  }
   void ResetTables() override {
-    if (tables_) tables_->ResetGameTables();
+    if (saves_) saves_->Tables()->ResetGameTables();
   }
 
  private:
   IDialogs& dialogs_;
   std::function<void()> close_;
-  ISaveTables* tables_ = nullptr;
+  TSaveManager* saves_ = nullptr;
+  TOrvoHistoryFormatManager* history_ = nullptr;
 };
 
 // The window's pointer, as the stage asks for it.

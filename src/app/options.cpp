@@ -42,6 +42,7 @@ std::string PlayerUsage() {
          "  --dump-vars FILE      write every variable at exit: scope, name, type, value\n"
          "  --disc-root DIR       a folder to search for game discs (repeatable)\n"
          "  --audio-out FILE      render the sound into FILE (WAV) on the game clock\n"
+         "  --save-dir DIR        keep the save file in DIR/save.dat\n"
          "  --integer-scale       scale the stage by whole factors only (sharp pixels)\n"
          "  --read-aloud          speak each message page (speech-dispatcher; also\n"
          "                        game.ini [Player] ReadAloud=1 and the toolbar)\n"
@@ -135,6 +136,8 @@ bool ParsePlayerOptions(int argc, char** argv, TPlayerOptions& options, std::str
       }
     } else if (arg == "--audio-out") {
       if (!value(options.audio_out)) return false;
+    } else if (arg == "--save-dir") {
+      if (!value(options.save_dir)) return false;
     } else if (arg == "--disc-root") {
       std::string root;
       if (!value(root)) return false;

@@ -37,6 +37,7 @@ struct TPlayerOptions {
   // The modes the headless display reports (--display-modes).
   TDisplayModes display_modes = DefaultHeadlessModes();
   std::string audio_out;  // render the sound into this WAV file on the game clock
+  std::string save_dir;   // the save file is DIR/save.dat instead of the user's data folder
 };
 
 // Parses argv; on a wrong option returns false with a message in error.

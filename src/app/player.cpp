@@ -27,6 +27,9 @@
 #include "platform/config_window.h"
 #include "platform/desktop.h"
 #include "platform/single_instance.h"
+#include "save/history.h"
+#include "save/save_functions.h"
+#include "save/save_manager.h"
 #include "script/call_man.h"
 #include "script/page.h"
 #include "script/page_format.h"
@@ -189,17 +192,67 @@ int RunPlayer(int argc, char** argv) {
       return std::nullopt;
     }
   });
+  // The message history, and the save file with the status data and the game saves.
+  TOrvoHistoryFormatManager history;
+  stage.SetHistory(&history);
+  stage.SetPageExists([&file_manager](const std::string& page_name) { return file_manager.Exists(page_name); });
+  THistoryServices history_services;
+  history_services.stage = &stage;
+  history_services.page_exists = stage.PageExists();
+  history_services.text_command = [&project](const std::string& page_name, int32_t index,
+                                             bool& reloaded) -> std::optional<std::string> {
+    TCallMan* interpreter = project.CallMan();
+    if (!interpreter) return std::nullopt;
+    try {
+      TPage* page = nullptr;
+      for (const auto& cached : interpreter->CachedPages()) {
+        if (EqualsNoCase(cached->Name(), page_name)) {
+          page = cached.get();
+          break;
+        }
+      }
+      if (!page) {
+        reloaded = true;
+        page = interpreter->GetPage(page_name, false);
+      }
+      if (!page || index < 0 || index >= page->Count() || page->At(index).Kind() != ckTextIns) return std::nullopt;
+      return page->At(index).Text("text");
+    } catch (const EOrvoError&) {
+      return std::nullopt;
+    }
+  };
+  history.SetServices(std::move(history_services));
+  system_host.SetHistory(&history);
+  bool close_requested = false;
+  TSaveServices save_services;
+  save_services.state = &state;
+  save_services.stage = &stage;
+  save_services.store = &engine.Store();
+  save_services.history = &history;
+  save_services.files = &file_manager;
+  save_services.interpreter = [&project] { return project.CallMan(); };
+  save_services.save_to_disk = [&project] { return project.Settings().save_to_disk; };
+  save_services.dialogs = dialogs.get();
+  save_services.close_window = [&close_requested] { close_requested = true; };
+  TSaveManager saves(std::move(save_services));
+  saves.SetLocationRule(options.save_dir, game_folder);
+  project.SetStatus(&saves);
   system_host.SetFonts(&fonts.Glyphs());
   stage.SetGlyphs(&fonts.Glyphs());
   TGameFunctionServices function_services(stage, file_manager, *desktop, state);
   function_services.project = &project;
   function_services.forget_picture = [&stage](const std::string& file) { stage.Pictures().PurgePicture(file); };
+  function_services.store_save_file = [&saves](std::string_view name, std::string_view bytes) {
+    saves.StoreSaveFile(name, bytes);
+  };
   RegisterGameFunctions(engine, function_services);
   // One table store for the player's whole run: status tables outlive resets.
   TDBManager tables;
   TTableFunctionServices table_services(tables, file_manager);
   table_services.project = &project;
   RegisterTableFunctions(engine.Functions(), table_services);
+  saves.SetTables(&tables);
+  RegisterSaveFunctions(engine.Functions(), saves, history);
   int status = 0;
   try {
     MountGameData(file_manager, {ProgramPath(argv[0]), options.game_args});
@@ -246,7 +299,12 @@ int RunPlayer(int argc, char** argv) {
   form.SetReadAloud(&read_aloud);
   if (options.read_aloud || ini.read_aloud) read_aloud.SetEnabled(true);
   TShellScriptHost shell_script_host(*dialogs, [&form] { form.Close(); });
-  shell_script_host.SetTables(&tables);
+  shell_script_host.SetSaves(&saves, &history);
+  form.SetPendingWork([&] {
+    const bool loaded = saves.PerformPending();
+    if (close_requested) form.Close();
+    return loaded;
+  });
   TStageScriptHost script_host(stage, shell_script_host);
   try {
     if (!project.Start(engine, stage.Events(), script_host)) return 1;

@@ -67,12 +67,77 @@ void RemovePrivateTempFolder() {
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
-  std::filesystem::path target(path);
-  std::string folder = target.has_parent_path() ? target.parent_path().string() : std::string(".");
-  std::string pattern = folder + "/." + target.filename().string() + ".tmpXXXXXX";
+  WriteFileAtomically(path, bytes, TAtomicWriteOptions{});
+}
+
+namespace {
+
+// Writes all bytes to fd; false with errno set on failure.
+bool WriteAll(int fd, std::string_view bytes) {
+  const char* data = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t written = ::write(fd, data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    left -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+std::string TempPattern(const std::string& folder, const std::string& name) {
+  return folder + "/." + name + ".tmpXXXXXX";
+}
+
+// Keeps the current file at path under backup: a hard link where the file
+// system allows one (no copy of the bytes), else a flushed copy; either is
+// renamed into place so that an older backup is never half replaced.
+void KeepBackup(const std::string& path, const std::string& backup, const std::string& folder) {
+  std::string pattern = TempPattern(folder, std::filesystem::path(backup).filename().string());
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   int fd = ::mkstemp(buffer.data());
+  if (fd < 0) throw EWriteError("Cannot create a backup of " + path + ": " + std::strerror(errno));
+  ::close(fd);
+  std::string temp = buffer.data();
+  ::unlink(temp.c_str());
+  if (::link(path.c_str(), temp.c_str()) != 0) {
+    std::string old;
+    if (!ReadWholeFile(path, old)) throw EWriteError("Cannot read " + path);
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    bool ok = fd >= 0 && WriteAll(fd, old) && ::fsync(fd) == 0;
+    if (fd >= 0) ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+      ::unlink(temp.c_str());
+      throw EWriteError("Cannot write a backup of " + path);
+    }
+  }
+  if (::rename(temp.c_str(), backup.c_str()) != 0) {
+    int error = errno;
+    ::unlink(temp.c_str());
+    throw EWriteError("Cannot replace " + backup + ": " + std::strerror(error));
+  }
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes, const TAtomicWriteOptions& options) {
+  auto injected = [&](TAtomicStep step) {
+    if (options.fail_step && options.fail_step(step)) {
+      errno = EIO;
+      return true;
+    }
+    return false;
+  };
+  std::filesystem::path target(path);
+  std::string folder = target.has_parent_path() ? target.parent_path().string() : std::string(".");
+  std::string pattern = TempPattern(folder, target.filename().string());
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  int fd = injected(TAtomicStep::CreateTemp) ? -1 : ::mkstemp(buffer.data());
   if (fd < 0) throw EWriteError("Cannot create " + path + ": " + std::strerror(errno));
   std::string temp = buffer.data();
   auto fail = [&](const char* what) {
@@ -81,24 +146,24 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     ::unlink(temp.c_str());
     throw EWriteError(std::string(what) + " " + path + ": " + std::strerror(error));
   };
-  const char* data = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t written = ::write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      fail("Cannot write");
-    }
-    data += written;
-    left -= static_cast<size_t>(written);
-  }
-  if (::fsync(fd) != 0) fail("Cannot flush");
+  if (injected(TAtomicStep::Write) || !WriteAll(fd, bytes)) fail("Cannot write");
+  if (injected(TAtomicStep::Flush) || ::fsync(fd) != 0) fail("Cannot flush");
   ::fchmod(fd, 0644);
   if (::close(fd) != 0) {
     ::unlink(temp.c_str());
     throw EWriteError("Cannot close " + path);
   }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
+  struct stat info;
+  if (!options.backup_path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+    try {
+      if (injected(TAtomicStep::KeepBackup)) throw EWriteError("Cannot keep a backup of " + path);
+      KeepBackup(path, options.backup_path, folder);
+    } catch (...) {
+      ::unlink(temp.c_str());
+      throw;
+    }
+  }
+  if (injected(TAtomicStep::Rename) || ::rename(temp.c_str(), path.c_str()) != 0) {
     int error = errno;
     ::unlink(temp.c_str());
     throw EWriteError("Cannot replace " + path + ": " + std::strerror(error));

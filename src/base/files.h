@@ -1,6 +1,7 @@
 #pragma once
 // Files on disk: the private temporary folder, saves that are never lost, and
 // the filter that keeps files a game writes inside their folder.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,19 @@ void RemovePrivateTempFolder();
 // rename over the old file and fsync of the folder. On failure the old file is
 // untouched and EWriteError is raised.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The steps of an atomic write that can fail before the old file is replaced.
+enum class TAtomicStep { CreateTemp, Write, Flush, KeepBackup, Rename };
+
+struct TAtomicWriteOptions {
+  // When not empty, the file being replaced is kept under this name (an
+  // older copy there is replaced); no copy is made when there is no old file.
+  std::string backup_path;
+  // For tests: a step for which this answers true fails as if the system refused it.
+  std::function<bool(TAtomicStep)> fail_step;
+};
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes, const TAtomicWriteOptions& options);
 
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& bytes);

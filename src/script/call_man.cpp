@@ -444,6 +444,21 @@ void TCallMan::Call(const std::string& page, int32_t target, const std::string& 
   if (type >= PT_INT && type <= PT_STR) stack_.back().return_value = MakeParam(type);
 }
 
+void TCallMan::EnterResumePage(const std::string& page, int32_t index) {
+  if (page_) {
+    TStack frame;
+    frame.page_name = page_->Name();
+    frame.program_counter = pc_;
+    frame.running = running_;
+    frame.started = started_;
+    frame.event_sender = event_sender_;
+    frame.arguments = arguments_;
+    PushFrame(std::move(frame));
+  }
+  page_ = GetPage(page, true);
+  if (index > 0) pc_ = index;
+}
+
 void TCallMan::ResetTo(const std::string& page, int32_t target, bool full) {
   TParamCollection& store = engine_.Store();
   store.DeleteOwnedBy(StackCount());

@@ -104,6 +104,9 @@ class TCallMan {
   // PCReset and Reset.
   void ResetTo(const std::string& page, int32_t target, bool full);
   void ResetGame(const std::string& page, int32_t target);
+  // After a load: the resume page runs first (from index when above 0) and
+  // returns into the restored context, which is pushed as a frame.
+  void EnterResumePage(const std::string& page, int32_t index);
 
   // Trace line of a command whose behaviour the player does not have yet.
   void TracePending(const TCommand& command);

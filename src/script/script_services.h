@@ -63,6 +63,27 @@ class TEventQueue : public IEventQueue {
   std::deque<TScriptEvent> events_;
 };
 
+// The save and history commands as the save subsystem answers them. Saves
+// and loads are only requested here; the frame loop performs them.
+class ISaveCommands {
+ public:
+  virtual ~ISaveCommands() = default;
+  // The pending save: performed after the next stage update.
+  virtual void RequestSave(int32_t slot, const std::string& title, const std::string& resume_page,
+                           int32_t resume_index) = 0;
+  // The pending load: performed after the next stage update.
+  virtual void RequestLoad(int32_t slot) = 0;
+  // Every history loses its entries; formats, settings and limits stay.
+  virtual void ClearHistories() = 0;
+  // The format of that name (made when missing) takes the layout settings of
+  // the template object, or all zero when no object has that name.
+  virtual void EntryHistory(const std::string& template_object, const std::string& format) = 0;
+  // Shows history entries in a message window (start and count as the
+  // format's history counts them); nothing when the format or window is missing.
+  virtual void CallHistory(const std::string& message, int32_t start, int32_t count, bool packed,
+                           const std::string& format) = 0;
+};
+
 class IScriptHost {
  public:
   virtual ~IScriptHost() = default;
@@ -91,6 +112,8 @@ class IScriptHost {
   virtual void ReportError(const std::string& text) { (void)text; }
   // The stage of the object and property commands; null while there is none.
   virtual IStageCommands* StageCommands() { return nullptr; }
+  // The save and history commands; null while there is no save subsystem.
+  virtual ISaveCommands* SaveCommands() { return nullptr; }
   // An interpreter starts: its expressions and the game's files, which the
   // stage also needs (pictures, animation delays), until another one starts.
   virtual void BindInterpreter(TExprEngine* engine, IPageSource* files) {

@@ -3,6 +3,7 @@
 #include "script/call_man.h"
 #include "script/object_wait.h"
 #include "script/page.h"
+#include "script/save_commands.h"
 #include "script/stage_commands.h"
 #include "vars/engine.h"
 
@@ -98,7 +99,7 @@ std::unique_ptr<TCommand> CreateTextCommand(uint8_t kind_byte) {
     case kClrReadCommand:
       return std::make_unique<TComClrRead>(kind_byte);
     default:
-      return nullptr;
+      return CreateSaveCommand(kind_byte);
   }
 }
 

@@ -110,35 +110,118 @@ TKwWord* TOrvoNewMesData::CachedText(const std::string& page_name, int32_t comma
   return page.texts.front().document.get();
 }
 
+namespace {
+
+// The three record bases follow the records the document holds now, so that
+// the next copied text's record indexes land after them.
+void AdvanceBases(TKwWord& document) {
+  document.decoration_base = document.decorations.Count();
+  document.condition_base = document.conditions.Count();
+  document.link_base = document.links.Count();
+}
+
+// Moves every row of from onto target, lowered by dy; the bottom of the last
+// row moved, or nothing when from has no rows.
+std::optional<int32_t> MoveRows(TWdPage& from, TWdPage& target, int32_t dy) {
+  std::optional<int32_t> bottom;
+  while (from.ChildCount() > 0) {
+    std::unique_ptr<TWdGlyph> row = from.ReleaseChild(0);
+    if (!row) continue;
+    row->y += dy;
+    bottom = row->y + row->height;
+    target.height = std::max(target.height, *bottom);
+    target.AddOwned(std::move(row));
+  }
+  return bottom;
+}
+
+}  // namespace
+
 void TOrvoNewMesData::Rebuild(TKwWord& document, std::vector<std::unique_ptr<TWdPage>>& pages,
-                              const std::string& message_name, bool include_history) {
+                              const std::string& message_name, bool include_history, bool packed_display,
+                              int32_t offset) {
   const THistoryVars history = include_history ? THistoryVars::Include : THistoryVars::Skip;
   if (new_entries.Count() == 0) {
-    document.ClearGlyphs();
-    // A plain reference of older saves: one entry with a negative page number.
-    if (old_names.size() != 1 || old_page_numbers[0] >= 0) return;
-    TKwWord* cached = CachedText(old_names[0], old_commands[0]);
-    if (!cached) return;
-    const int32_t width = document.layout_width, height = document.layout_height;
-    document.CopyGlyphs(*cached, 0, -1);
-    document.layout_width = old_widths[0];
-    document.layout_height = old_heights[0];
-    document.ExpandVars(0, -1, THistoryVars::Skip);
-    document.Layout(pages, 0, message_name, -1);
-    document.layout_width = width;
-    document.layout_height = height;
+    RebuildOldStyle(document, pages, message_name, packed_display);
     return;
   }
   document.ClearGlyphs();
-  // Showing history entries belongs to the history display; a window filled
-  // by a text command holds exactly one plain entry.
-  if (new_entries.Count() != 1 || new_entries.total != 0) return;
+  if (new_entries.Count() != 1 || new_entries.total != 0) {
+    RebuildHistory(document, pages, message_name, history, offset);
+    return;
+  }
+  if (!PageExists(new_entries.page_names[0])) return;
   TKwWord* cached = CachedText(new_entries.page_names[0], new_entries.command_indexes[0]);
   if (!cached) return;
   document.CopyGlyphs(*cached, new_entries.first_ordinals[0], new_entries.last_ordinals[0]);
   document.frozen_values = SplitMarkupLines(new_entries.frozen_values[0]);
   document.ExpandVars(0, -1, history);
   document.Layout(pages, 0, message_name, -1);
+}
+
+void TOrvoNewMesData::RebuildHistory(TKwWord& document, std::vector<std::unique_ptr<TWdPage>>& pages,
+                                     const std::string& message_name, THistoryVars history, int32_t offset) {
+  pages.push_back(std::make_unique<TWdPage>(document));
+  TWdPage& shown = *pages.back();
+  int32_t y = offset;
+  std::string page_name;
+  for (size_t i = 0; i < new_entries.Count(); ++i) {
+    if (!new_entries.page_names[i].empty() || i == 0) page_name = new_entries.page_names[i];
+    if (!PageExists(page_name)) break;
+    TKwWord* cached = CachedText(page_name, new_entries.command_indexes[i]);
+    if (!cached) continue;
+    const int32_t first = document.GlyphCount();
+    document.CopyGlyphs(*cached, new_entries.first_ordinals[i], new_entries.last_ordinals[i]);
+    document.frozen_values = SplitMarkupLines(new_entries.frozen_values[i]);
+    document.ExpandVars(first, -1, history);
+    std::vector<std::unique_ptr<TWdPage>> laid_out;
+    document.Layout(laid_out, first, message_name, -1);
+    AdvanceBases(document);
+    if (laid_out.empty()) continue;
+    if (std::optional<int32_t> bottom = MoveRows(*laid_out.front(), shown, y)) y = *bottom + document.line_spacing;
+  }
+}
+
+void TOrvoNewMesData::RebuildOldStyle(TKwWord& document, std::vector<std::unique_ptr<TWdPage>>& pages,
+                                      const std::string& message_name, bool packed_display) {
+  const int32_t width = document.layout_width, height = document.layout_height;
+  document.ClearGlyphs();
+  if (old_names.size() == 1 && old_page_numbers[0] < 0) {
+    // A plain reference of older saves.
+    TKwWord* cached = PageExists(old_names[0]) ? CachedText(old_names[0], old_commands[0]) : nullptr;
+    if (cached) {
+      document.CopyGlyphs(*cached, 0, -1);
+      document.layout_width = old_widths[0];
+      document.layout_height = old_heights[0];
+      document.ExpandVars(0, -1, THistoryVars::Skip);
+      document.Layout(pages, 0, message_name, -1);
+    }
+  } else if (!old_names.empty()) {
+    pages.push_back(std::make_unique<TWdPage>(document));
+    TWdPage& shown = *pages.back();
+    int32_t y = 0;
+    for (size_t i = 0; i < old_names.size(); ++i) {
+      if (!PageExists(old_names[i])) break;
+      TKwWord* cached = CachedText(old_names[i], old_commands[i]);
+      if (!cached) continue;
+      const int32_t first = document.GlyphCount();
+      document.CopyGlyphs(*cached, 0, -1);
+      document.layout_width = old_widths[i];
+      document.layout_height = old_heights[i];
+      document.ExpandVars(first, -1, THistoryVars::Skip);
+      std::vector<std::unique_ptr<TWdPage>> laid_out;
+      document.Layout(laid_out, first, message_name, -1);
+      AdvanceBases(document);
+      // A page number the text no longer lays out to shows nothing.
+      const int32_t number = old_page_numbers[i];
+      if (number < 0 || number >= static_cast<int32_t>(laid_out.size())) continue;
+      if (std::optional<int32_t> bottom = MoveRows(*laid_out[static_cast<size_t>(number)], shown, y)) {
+        y = packed_display ? *bottom + document.line_spacing : y + old_heights[i];
+      }
+    }
+  }
+  document.layout_width = width;
+  document.layout_height = height;
 }
 
 void TOrvoNewMesData::Write(TBinaryWriter& writer) const {

@@ -19,6 +19,8 @@ namespace orvo {
 // The glyph stream bytes of the text command at index in the named script
 // page; nullopt when the page or the command does not exist or is not a text command.
 using TTextCommandSource = std::function<std::optional<std::string>(const std::string& page, int32_t index)>;
+// True when the named script page exists in the game's files.
+using TPageExists = std::function<bool(const std::string& page)>;
 
 // One new-style history page: entries in parallel columns.
 struct TOrvoHistData {
@@ -35,9 +37,12 @@ struct TOrvoHistData {
 class TOrvoNewMesData {
  public:
   void SetTextReference(const std::string& page_name, int32_t command_index);
-  // Lays out the referenced text into pages (emptied by the caller) with the message's name as key.
+  // Lays out the referenced text into pages (emptied by the caller) with the
+  // message's name as key: a plain reference as ordinary pages, history
+  // entries stacked on one page from offset down (packed: old-style entries
+  // follow each other's last row instead of their window's height).
   void Rebuild(TKwWord& document, std::vector<std::unique_ptr<TWdPage>>& pages, const std::string& message_name,
-               bool include_history);
+               bool include_history, bool packed_display = false, int32_t offset = 0);
   bool HasContent() const { return new_entries.Count() > 0 || !old_names.empty(); }
   void ClearNewEntries() { new_entries.Clear(); }
   void Write(TBinaryWriter& writer) const;
@@ -46,6 +51,8 @@ class TOrvoNewMesData {
   // Stores the glyphs of a command ahead of its use (the text command hands its own).
   void Prime(const std::string& page_name, int32_t command_index, std::string_view stream_bytes);
   void SetSource(TTextCommandSource source) { source_ = std::move(source); }
+  // Without it every page counts as existing.
+  void SetPageExists(TPageExists exists) { exists_ = std::move(exists); }
 
   // The old-style shown entries (columns) and the new-style entries.
   std::vector<std::string> old_names;
@@ -69,8 +76,15 @@ class TOrvoNewMesData {
   TKwWord* CachedText(const std::string& page_name, int32_t command_index);
   void Insert(TCachedPage& page, int32_t command_index, std::string_view stream_bytes);
 
+  bool PageExists(const std::string& page_name) const { return !exists_ || exists_(page_name); }
+  void RebuildOldStyle(TKwWord& document, std::vector<std::unique_ptr<TWdPage>>& pages, const std::string& message_name,
+                       bool packed_display);
+  void RebuildHistory(TKwWord& document, std::vector<std::unique_ptr<TWdPage>>& pages, const std::string& message_name,
+                      THistoryVars history, int32_t offset);
+
   std::list<TCachedPage> cache_;  // most recently used first
   TTextCommandSource source_;
+  TPageExists exists_;
 };
 
 }  // namespace orvo

@@ -108,7 +108,8 @@ void TOrvoMes::RebuildText(bool notify_play_start, bool include_history) {
   document_.engine = Stage().Engine();
   document_.fonts = Stage().Glyphs();
   content_.SetSource(Stage().TextCommandSource());
-  content_.Rebuild(document_, pages_, Name(), include_history);
+  content_.SetPageExists(Stage().PageExists());
+  content_.Rebuild(document_, pages_, Name(), include_history, packed_display_, history_offset_);
   if (!pages_.empty()) {
     if (notify_play_start) PostPlayStart();
     needs_render_ = true;

@@ -224,6 +224,9 @@ class TOrvoBaseList {
   void NotifyPageStart(const std::string& cp932_text) const {
     if (page_start_listener_) page_start_listener_(cp932_text);
   }
+  // Whether a script page exists (a history entry whose page is gone ends the display); unset: all exist.
+  const TPageExists& PageExists() const { return page_exists_; }
+  void SetPageExists(TPageExists exists) { page_exists_ = std::move(exists); }
   TOrvoReadList& ReadMarks() { return read_marks_; }
   ITextHistory& History() { return history_ ? *history_ : default_history_; }
   void SetHistory(ITextHistory* history) { history_ = history; }
@@ -298,6 +301,7 @@ class TOrvoBaseList {
   TFontPixelManager* glyphs_ = nullptr;
   TTextCommandSource text_source_;
   std::function<void(const std::string&)> page_start_listener_;
+  TPageExists page_exists_;
   TOrvoReadList read_marks_;
   ITextHistory default_history_;
   ITextHistory* history_ = nullptr;

@@ -28,6 +28,7 @@ class TStageScriptHost : public IScriptHost {
   void Warn(const std::string& text) override { rest_->Warn(text); }
   void ReportError(const std::string& text) override { rest_->ReportError(text); }
   IStageCommands* StageCommands() override { return &commands_; }
+  ISaveCommands* SaveCommands() override { return rest_->SaveCommands(); }
   void BindInterpreter(TExprEngine* engine, IPageSource* files) override;
 
  private:

@@ -124,6 +124,22 @@ void TWdComposite::DeleteChild(int32_t index) {
   std::erase_if(owned_, [child](const std::unique_ptr<TWdGlyph>& owned) { return owned.get() == child; });
 }
 
+std::unique_ptr<TWdGlyph> TWdComposite::ReleaseChild(int32_t index) {
+  if (index < 0 || index >= ChildCount()) return nullptr;
+  TWdGlyph* child = children_[static_cast<size_t>(index)];
+  children_.erase(children_.begin() + index);
+  if (child->parent == this) child->parent = nullptr;
+  std::unique_ptr<TWdGlyph> owned;
+  for (auto it = owned_.begin(); it != owned_.end(); ++it) {
+    if (it->get() == child) {
+      owned = std::move(*it);
+      owned_.erase(it);
+      break;
+    }
+  }
+  return owned;
+}
+
 void TWdComposite::ClearChildren() {
   for (TWdGlyph* child : children_) {
     if (child->parent == this) child->parent = nullptr;

@@ -208,6 +208,9 @@ class TWdComposite : public TWdGlyph {
   // Takes ownership (fillers made by the layout) and shows it as a child.
   void AddOwned(std::unique_ptr<TWdGlyph> glyph);
   void DeleteChild(int32_t index);
+  // Takes the child at index out of this composite and hands over the
+  // ownership this composite had of it (null when it did not own it).
+  std::unique_ptr<TWdGlyph> ReleaseChild(int32_t index);
   void ClearChildren();
 
  protected:

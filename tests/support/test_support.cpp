@@ -1,12 +1,12 @@
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sys/wait.h>
 
 #include "base/cp932.h"
 #include "base/files.h"
@@ -38,7 +38,11 @@ std::string BuildDir() {
 }
 
 int RunCommand(const std::string& command, std::string* output) {
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  // Every program run gets a data folder of its own, so that the status
+  // data a game keeps between runs never leaks from one test (or the
+  // developer's own plays) into another. A command may still set its own.
+  const std::string data_home = MakeTempDir("data-home");
+  FILE* pipe = ::popen(("export XDG_DATA_HOME='" + data_home + "'; " + command + " 2>&1").c_str(), "r");
   if (!pipe) return -1;
   std::string text;
   char buffer[4096];

@@ -16,7 +16,8 @@ std::string TestDataDir();
 std::string BuildDir();
 
 // Runs a command line through /bin/sh, returns its exit status; output is
-// captured into *output when given.
+// captured into *output when given. XDG_DATA_HOME is a fresh empty folder
+// for each run (saves start empty) unless the command sets its own.
 int RunCommand(const std::string& command, std::string* output = nullptr);
 
 void WriteFile(const std::string& path, std::string_view bytes);

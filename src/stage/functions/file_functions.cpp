@@ -14,7 +14,9 @@ namespace orvo {
 namespace {
 
 struct TFileContext {
-  explicit TFileContext(const TGameFunctionServices& given) : services(given), memory(given.files, given.save_file) {}
+  explicit TFileContext(const TGameFunctionServices& given) : services(given), memory(given.files, given.save_file) {
+    memory.SetSaveFileStore(given.store_save_file);
+  }
 
   bool RequireFile(const std::string& name) const {
     return services.project ? services.project->RequireFile(name) : services.files.Exists(name);

@@ -36,6 +36,9 @@ struct TGameFunctionServices {
   // The save file on disk (UTF-8) that keeps "save:" files; empty or unset:
   // "save:" files last only for the run.
   std::function<std::string()> save_file;
+  // Keeps a "save:" file in the save file instead (the save subsystem's
+  // rewrite, with its backup); when set, save_file is not used.
+  std::function<void(std::string_view name, std::string_view bytes)> store_save_file;
   // Drops what the picture cache holds of a file that SaveScreen rewrote.
   std::function<void(const std::string& file)> forget_picture;
 };

@@ -26,6 +26,10 @@ void TMemoryFiles::Store(std::string_view name, std::string_view bytes) {
 }
 
 void TMemoryFiles::StoreInSaveFile(std::string_view name, std::string_view bytes) {
+  if (store_) {
+    store_(name, bytes);
+    return;
+  }
   const std::string path = save_file_ ? save_file_() : std::string();
   if (path.empty()) return;
   // Read first: a save file that does not read raises here and stays untouched.

@@ -32,12 +32,15 @@ class TMemoryFiles {
   // Stores bytes as an entry of the save file and rewrites it (atomically).
   // A save file that does not read raises and is left as it is.
   void StoreInSaveFile(std::string_view name, std::string_view bytes);
+  // Replaces the rewrite of StoreInSaveFile (unset: the file of save_file).
+  void SetSaveFileStore(std::function<void(std::string_view, std::string_view)> store) { store_ = std::move(store); }
   // The plain content of an entry.
   std::vector<uint8_t> Content(const TVrFile& entry, std::string_view name);
 
  private:
   TVrFileManager& files_;
   std::function<std::string()> save_file_;
+  std::function<void(std::string_view, std::string_view)> store_;
 };
 
 }  // namespace orvo

@@ -1,0 +1,145 @@
+// Whole games that save and load, built from source and run headless:
+// slots restore objects, variables, the interpreter and a resume page,
+// sounds play on after a load, status data and captions survive a restart,
+// and a backlog window shows the history.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include "base/stream.h"
+#include "support/test_support.h"
+#include "surface/picture_io.h"
+
+namespace orvo::test {
+namespace {
+
+std::string Kit() { return BuildDir() + "/bin/orvokit"; }
+std::string Player() { return BuildDir() + "/bin/orvoplayer"; }
+
+std::string Line(const std::string& text, const std::string& start) {
+  size_t at = text.find(start);
+  if (at == std::string::npos) return {};
+  return text.substr(at, text.find('\n', at) - at);
+}
+
+struct TRun {
+  std::string vars;
+  std::string output;
+};
+
+// Runs a built game for frames steps with its saves in save_dir.
+TRun Play(const std::string& game, const std::string& save_dir, int frames, const std::string& extra = {}) {
+  TRun run;
+  const std::string vars = save_dir + "/../vars.txt";
+  EXPECT_EQ(RunCommand(Player() + " " + game + " --headless --seed 1 --fixed-step 15 --frames " +
+                           std::to_string(frames) + " --save-dir " + save_dir + " --dump-vars " + vars + " " + extra,
+                       &run.output),
+            0)
+      << run.output;
+  run.vars = ReadFile(vars);
+  return run;
+}
+
+std::string Build(const std::string& source, const std::string& root) {
+  std::string output;
+  EXPECT_EQ(RunCommand(Kit() + " build " + source + " -o " + root + "/game", &output), 0) << output;
+  return root + "/game";
+}
+
+TEST(SaveGame, ASlotSavedInACalledPageComesBackWithItsResumePage) {
+  const std::string root = MakeTempDir("slots");
+  const std::string game = Build(TestDataDir() + "/save/games/slots", root);
+  TRun run = Play(game, root + "/saves", 30);
+  EXPECT_EQ(Line(run.vars, "global\tvalue"), "global\tvalue\tint\t7");
+  EXPECT_EQ(Line(run.vars, "global\tleft"), "global\tleft\tint\t4");
+  EXPECT_EQ(Line(run.vars, "global\tafter"), "global\tafter\tint\t1");
+  EXPECT_EQ(Line(run.vars, "global\tresumed"), "global\tresumed\tint\t1");
+  EXPECT_EQ(Line(run.vars, "global\tcaption"), "global\tcaption\tstr\tChapter 1");
+  std::string listing;
+  ASSERT_EQ(RunCommand(Kit() + " save list " + root + "/saves/save.dat", &listing), 0) << listing;
+  EXPECT_EQ(listing, "status\t103\nslot\t3\t201\tChapter 1\n");
+  // The next run finds the status data and the slot's caption at once.
+  run = Play(game, root + "/saves", 3);
+  EXPECT_EQ(Line(run.vars, "status\tloads"), "status\tloads\tint\t1");
+}
+
+TEST(SaveGame, ASoundThatPlayedWhenTheGameWasSavedPlaysAfterTheLoad) {
+  const std::string root = MakeTempDir("sound-load");
+  const std::string source = root + "/src";
+  std::filesystem::create_directories(source);
+  std::string output;
+  ASSERT_EQ(RunCommand(Kit() + " sound tone -o " + source + "/t.wav --ms 3000 --freq 440", &output), 0) << output;
+  WriteFile(source + "/settings.ini",
+            "[project]\ntitle = Sound\nwidth = 32\nheight = 24\nstart_page = start.osb\nexit_page =\n");
+  WriteFile(source + "/start.src",
+            "var status loads: int\n"
+            "var playing: bool\n"
+            "sound PR_NAME=\"s\", PR_SOURCE=\"t.wav\", PR_VOLUME=1000\n"
+            "wait 60\n"
+            "save slot=1, comment=\"playing\"\n"
+            "wait 60\n"
+            "if loads == 0\n"
+            "  loads = 1\n"
+            "  objdel obj=\"s\"\n"
+            "  wait 30\n"
+            "  load slot=1\n"
+            "  wait\n"
+            "end\n"
+            "getprop obj=\"s\", prop=PR_PLAYING, var=playing\n"
+            "wait\n");
+  const std::string game = Build(source, root);
+  TRun run = Play(game, root + "/saves", 40, "--audio-out " + root + "/out.wav");
+  EXPECT_EQ(Line(run.vars, "global\tplaying"), "global\tplaying\tbool\tTRUE");
+  // The last frames of the capture are not silent.
+  const std::string wav = ReadFile(root + "/out.wav");
+  ASSERT_GT(wav.size(), 44u + 4 * 4410);
+  bool sound = false;
+  for (size_t i = wav.size() - 4 * 4410; i < wav.size(); ++i) sound = sound || wav[i] != 0;
+  EXPECT_TRUE(sound);
+}
+
+std::vector<uint32_t> PngPixels(const std::string& path) {
+  const std::string bytes = ReadFile(path);
+  TSpanStream stream(bytes.data(), bytes.size());
+  TDIBSurface picture;
+  ReadPng(stream, picture);
+  std::vector<uint32_t> pixels;
+  for (int32_t y = 0; y < picture.Height(); ++y) {
+    for (int32_t x = 0; x < picture.Width(); ++x) pixels.push_back(picture.GetPixel(x, y));
+  }
+  return pixels;
+}
+
+TEST(SaveGame, ABacklogWindowShowsTwoEntriesStackedOnOnePage) {
+  const std::string root = MakeTempDir("backlog");
+  const std::string source = TestDataDir() + "/save/games/backlog";
+  const std::string game = Build(source, root);
+  const std::string environment =
+      "FONTCONFIG_FILE=" + TestDataDir() + "/surface/fonts/ipa.conf LANG=C LC_ALL= LC_MESSAGES= ";
+  std::string output;
+  ASSERT_EQ(RunCommand(environment + Kit() + " font make --face 'ＭＳ ゴシック' --size 16 --name ピクセル -o " + game +
+                           "/pix.oft 'あいうかきく'",
+                       &output),
+            0)
+      << output;
+  TRun run = Play(game, root + "/saves", 40, "--shot 35:" + root + "/shot.png");
+  EXPECT_EQ(Line(run.vars, "global\tcount"), "global\tcount\tint\t2");
+  // The second format counts pixels: two pages of one 16-pixel row.
+  EXPECT_EQ(Line(run.vars, "global\twide"), "global\twide\tint\t32");
+  EXPECT_EQ(Line(run.vars, "global\tmissing"), "global\tmissing\tint\t-1");
+  EXPECT_EQ(Line(run.vars, "global\tlimited"), "global\tlimited\tbool\tTRUE");
+  EXPECT_EQ(Line(run.vars, "global\tcleared"), "global\tcleared\tint\t0");
+  const std::string golden = TestDataDir() + "/save/golden/backlog.png";
+  if (std::getenv("ORVO_UPDATE_GOLDEN")) {
+    std::filesystem::create_directories(TestDataDir() + "/save/golden");
+    WriteFile(golden, ReadFile(root + "/shot.png"));
+  }
+  const std::vector<uint32_t> pixels = PngPixels(root + "/shot.png");
+  ASSERT_FALSE(pixels.empty());
+  EXPECT_TRUE(pixels == PngPixels(golden));
+}
+
+}  // namespace
+}  // namespace orvo::test
