@@ -572,7 +572,7 @@ void TOrvoControl::Invalidate() {
   base->AddDirty(r);
 }
 
-void TOrvoControl::InvalidateRect(const TRect& rect) {
+void TOrvoControl::InvalidateRect(TRect& rect) {
   if (parent_) parent_->InvalidateRect(rect);
 }
 

@@ -151,7 +151,7 @@ class TOrvoControl : public TOrvoComponent {
   // Repaints the object's area (cut to the parent and the clip rectangle).
   virtual void Invalidate();
   // Tells the ancestors that rect is repainted (a wave effect widens it).
-  virtual void InvalidateRect(const TRect& rect);
+  virtual void InvalidateRect(TRect& rect);
   // Draws the kind's content under the surface's clip, then the children.
   // Nothing is drawn outside PaintBounds.
   virtual void Paint(TCustomDIBX& surface);

@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "stage/cabinet.h"
+#include "stage/effect_kinds.h"
 #include "stage/image_kinds.h"
 #include "stage/prop_motion.h"
 #include "stage/message.h"
@@ -21,6 +22,7 @@ constexpr uint32_t kSlotMask = 0xFFFFFFFFu;
 TOrvoBaseList::TOrvoBaseList(const TRuntimeState& state, IStageHost* host)
     : state_(state), host_(host ? host : &default_host_), pictures_(std::make_unique<TDovaCollection>()) {
   RegisterImageKinds(*this);
+  RegisterEffectKinds(*this);
   RegisterKind(kcMes, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoMes>(stage); });
   RegisterKind(kcTimer, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoTimer>(stage); });
   RegisterKind(kcPropMotion, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoPropMotion>(stage); });
