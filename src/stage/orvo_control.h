@@ -112,6 +112,10 @@ class TOrvoControl : public TOrvoComponent {
   void SetParent(TOrvoControl* parent);
   // Drawing order: stable insertion sort by DrawingOrder.
   void SortChildren();
+  // Places a new object that has no parent among the children at its place
+  // in the drawing order, found by bisection (the children being sorted):
+  // for kinds that add many children one by one (particle emitters).
+  void AttachChildInOrder(TOrvoControl* child);
   // Visible, on the active screen, and every ancestor visible.
   bool IsShown() const;
   // True for cabinets, which keep their children frozen and undrawn.

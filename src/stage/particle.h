@@ -73,6 +73,7 @@ class TOrvoParticleImages : public TOrvoCustomImages {
   const TParticleFactors& Factors() const { return factors_; }
   long double Radius() const { return radius_; }
   long double MaxRadius() const { return max_radius_; }
+  int32_t BaseX() const { return base_x_; }
 
  protected:
   void AnimationEnded() override { Finish(); }
@@ -148,6 +149,8 @@ class TOrvoParticle : public TOrvoControl, public IParticleEmission {
   // An expression's integer value; none when it is empty, yields nothing or no script runs.
   std::optional<int32_t> Evaluate(const std::unique_ptr<TOrvoParser>& expression) const;
   void CreateParticle(int32_t x, int32_t y, int32_t rest);
+  // "\x01" + the emitter's name + "\x01" + a number no object carries.
+  std::string NextParticleName();
 
   int32_t state_ = 0;
   std::unique_ptr<TOrvoParser> appear_x_;
@@ -169,6 +172,7 @@ class TOrvoParticle : public TOrvoControl, public IParticleEmission {
   std::unique_ptr<TOrvoMotionParticle> motion_film_;
   // Set when a twister's priority changed: the children are re-sorted once.
   bool sort_pending_ = false;
+  uint64_t next_name_ = 0;
 };
 
 }  // namespace orvo

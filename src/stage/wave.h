@@ -43,6 +43,8 @@ class TOrvoWave : public TOrvoControl {
   int32_t Phase() const { return phase_; }
   int32_t TimeAcc() const { return time_acc_; }
   const TDIBXWave& Proxy() const { return proxy_; }
+  // The surface the proxy shifts into; null before the first update.
+  TCustomDIBX* ProxyTarget() const { return proxy_.Target(); }
 
  protected:
   void SizeChanged() override;
