@@ -82,6 +82,7 @@ class TShellStageHost : public IStageHost {
     if (media_) media_->SetSoundOn(on);
   }
   void WarpMouse(int32_t x, int32_t y) override { display_.WarpMouse(x, y); }
+  ITextFields* TextFields() override { return display_.TextFields(); }
   bool MousePosition(int32_t& x, int32_t& y) const override {
     int px = 0, py = 0;
     display_.MousePosition(px, py);

@@ -9,6 +9,7 @@
 
 #include "base/rect.h"
 #include "platform/input_event.h"
+#include "platform/text_field.h"
 
 namespace orvo {
 
@@ -79,6 +80,8 @@ class IDisplay {
   virtual bool HasWindow() const = 0;
   // The modes of the window's display (of the first display before the window opens).
   virtual TDisplayModes DisplayModes() const = 0;
+  // The text fields the window draws and types into; null without a window.
+  virtual ITextFields* TextFields() { return nullptr; }
 };
 
 // A display with a window when a display server is reachable and headless is

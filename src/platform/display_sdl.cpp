@@ -7,6 +7,7 @@
 
 #include "platform/display.h"
 #include "platform/sdl_keys.h"
+#include "platform/text_field_sdl.h"
 #include "platform/ui_box.h"
 #include "platform/ui_text.h"
 
@@ -44,6 +45,7 @@ class TSdlDisplay : public IDisplay {
  public:
   ~TSdlDisplay() override {
     SetUiBoxOwner(nullptr);
+    fields_.reset();
     if (stage_) SDL_DestroyTexture(stage_);
     if (toolbar_) SDL_DestroyTexture(toolbar_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
@@ -74,6 +76,7 @@ class TSdlDisplay : public IDisplay {
     renderer_ = SDL_CreateRenderer(window_, -1, accelerated ? SDL_RENDERER_ACCELERATED : SDL_RENDERER_SOFTWARE);
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (!renderer_) return false;
+    fields_ = std::make_unique<TSdlTextFields>(renderer_);
     stage_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                std::max(options.stage_width, 1), std::max(options.stage_height, 1));
     if (!stage_) return false;
@@ -100,6 +103,7 @@ class TSdlDisplay : public IDisplay {
   void PollEvents(std::vector<TInputEvent>& events) override {
     SDL_Event event;
     while (SDL_PollEvent(&event)) Translate(event, events);
+    if (fields_ && fields_->TakeDirty()) needs_render_ = true;
     if (needs_render_) Render();
   }
 
@@ -158,6 +162,8 @@ class TSdlDisplay : public IDisplay {
 
   bool HasWindow() const override { return true; }
 
+  ITextFields* TextFields() override { return fields_.get(); }
+
  private:
   float PixelDensity() const {
     int window_w = 1, window_h = 1, output_w = 1, output_h = 1;
@@ -203,6 +209,8 @@ class TSdlDisplay : public IDisplay {
 
   void Translate(const SDL_Event& event, std::vector<TInputEvent>& events) {
     TInputEvent out;
+    // A focused text field takes the keys and the typed text (full screen's keys aside).
+    if (fields_ && !IsFullScreenKey(event) && fields_->HandleEvent(event)) return;
     switch (event.type) {
       case SDL_QUIT:
         out.kind = TInputKind::CloseRequest;
@@ -295,6 +303,12 @@ class TSdlDisplay : public IDisplay {
     }
   }
 
+  static bool IsFullScreenKey(const SDL_Event& event) {
+    if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) return false;
+    const SDL_Keycode key = event.key.keysym.sym;
+    return key == SDLK_F11 || (key == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT));
+  }
+
   void BuildToolbar() {
     if (toolbar_) SDL_DestroyTexture(toolbar_);
     toolbar_ = nullptr;
@@ -342,6 +356,10 @@ class TSdlDisplay : public IDisplay {
     SDL_RenderClear(renderer_);
     SDL_Rect dest = StageRect();
     SDL_RenderCopy(renderer_, stage_, nullptr, &dest);
+    if (fields_) {
+      fields_->TakeDirty();
+      fields_->Render(dest, options_.stage_width, options_.stage_height, PixelDensity());
+    }
     if (ToolbarShown()) {
       int output_w = 1, output_h = 1;
       SDL_GetRendererOutputSize(renderer_, &output_w, &output_h);
@@ -368,6 +386,7 @@ class TSdlDisplay : public IDisplay {
   TToolbarButton toolbar_state_ = TToolbarButton::None;
   float toolbar_density_ = 0;
   TUiFont font_;
+  std::unique_ptr<TSdlTextFields> fields_;
   TToolbarButton pressed_ = TToolbarButton::None;
   bool full_ = false;
   bool pointer_on_top_row_ = false;

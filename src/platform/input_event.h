@@ -20,6 +20,7 @@ enum class TInputKind {
   ToggleFullScreen,
   Activate,
   Deactivate,
+  TextInput,    // text: UTF-8 committed into the text field that holds the focus
 };
 
 enum class TMouseButton { Left, Right, Middle };

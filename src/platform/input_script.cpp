@@ -75,6 +75,25 @@ bool ParseLine(const std::string& line, TTimedInput& out, std::string& problem) 
   return false;
 }
 
+// "FRAME text STRING": STRING is everything after the one blank that follows
+// "text", taken as it stands (a '#' in it is text, not a comment).
+bool ParseTextLine(const std::string& line, TTimedInput& out) {
+  size_t at = line.find_first_not_of(" \t");
+  if (at == std::string::npos) return false;
+  const size_t frame_end = line.find_first_of(" \t", at);
+  if (frame_end == std::string::npos) return false;
+  const size_t word = line.find_first_not_of(" \t", frame_end);
+  if (word == std::string::npos || line.compare(word, 4, "text") != 0) return false;
+  const size_t after = word + 4;
+  if (after < line.size() && line[after] != ' ' && line[after] != '\t') return false;
+  int frame = 0;
+  if (!ParseInt(line.substr(at, frame_end - at), frame) || frame < 0) return false;
+  out.frame = frame;
+  out.event.kind = TInputKind::TextInput;
+  out.event.text = after < line.size() ? line.substr(after + 1) : std::string();
+  return true;
+}
+
 }  // namespace
 
 bool ParseInputScript(const std::string& text, std::vector<TTimedInput>& events, std::string& error) {
@@ -83,6 +102,12 @@ bool ParseInputScript(const std::string& text, std::vector<TTimedInput>& events,
   int number = 0;
   while (std::getline(lines, line)) {
     ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    TTimedInput text_entry;
+    if (ParseTextLine(line, text_entry)) {
+      events.push_back(text_entry);
+      continue;
+    }
     size_t comment = line.find('#');
     if (comment != std::string::npos) line.erase(comment);
     if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -5,6 +5,7 @@
 //   FRAME mouse down|up left|right X Y
 //   FRAME wheel up|down
 //   FRAME answer ok|cancel|yes|no|retry|abort|ignore|TEXT
+//   FRAME text STRING   (UTF-8 committed into the focused text field; '#' is text here)
 // FRAME is the frame step before which the event is delivered; '#' starts a comment.
 #include <string>
 #include <vector>

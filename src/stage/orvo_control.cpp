@@ -293,6 +293,13 @@ void TOrvoControl::SetVisible(bool visible) {
   }
 }
 
+void TOrvoControl::StoreVisible(bool visible) {
+  if (visible == visible_) return;
+  if (!visible) Invalidate();
+  visible_ = visible;
+  if (visible) Invalidate();
+}
+
 void TOrvoControl::SetHandleKey(bool handle_key) {
   if (handle_key == handle_key_) return;
   handle_key_ = handle_key;

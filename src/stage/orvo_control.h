@@ -222,6 +222,8 @@ class TOrvoControl : public TOrvoComponent {
   void NotifyClipChanged();
   // Sets a field, repainting before and after when it changes.
   void ChangeGeometry(int32_t& field, int32_t value);
+  // Sets the Visible flag alone (repainting before hiding or after showing), without the focus rules.
+  void StoreVisible(bool visible);
 
  private:
   friend class TOrvoBaseList;

@@ -4,10 +4,12 @@
 
 #include "base/error.h"
 #include "stage/cabinet.h"
+#include "stage/edit_field.h"
 #include "stage/effect_kinds.h"
 #include "stage/image_kinds.h"
-#include "stage/prop_motion.h"
 #include "stage/message.h"
+#include "stage/prop_motion.h"
+#include "stage/slider.h"
 #include "stage/timer.h"
 #include "surface/surface_io.h"
 
@@ -22,6 +24,8 @@ constexpr uint32_t kSlotMask = 0xFFFFFFFFu;
 TOrvoBaseList::TOrvoBaseList(const TRuntimeState& state, IStageHost* host)
     : state_(state), host_(host ? host : &default_host_), pictures_(std::make_unique<TDovaCollection>()) {
   RegisterImageKinds(*this);
+  RegisterBarKinds(*this);
+  RegisterEditKinds(*this);
   RegisterEffectKinds(*this);
   RegisterKind(kcMes, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoMes>(stage); });
   RegisterKind(kcTimer, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoTimer>(stage); });

@@ -153,7 +153,10 @@ class TOrvoBaseList {
   void ClearKeys();
 
   // ---- window input (stage coordinates; the shell passes only what the active window takes)
+  // Keys and text go to the text field that holds the window focus, when one does.
   void HandleInput(const TInputEvent& event);
+  // The text fields of edit objects: the window's, or headless ones.
+  ITextFields& TextFields();
 
   // ---- the three steps of a frame
   // Focus, key latches and repeat, mouse routing and key events of the active screen.
@@ -248,6 +251,8 @@ class TOrvoBaseList {
   void DeleteScreens();
   void NameChanged(const std::string& old_name, const std::string& new_name);
   void RouteMouse(TOrvoBase& screen);
+  // Input that the focused text field takes (true) instead of the stage.
+  bool HandleFieldInput(const TInputEvent& event);
   void UpdateCursor(TOrvoBase& screen, const TOrvoControl& hit);
   void DeliverKeys();
   void StepKeyRepeat();
@@ -282,6 +287,8 @@ class TOrvoBaseList {
   TOrvoReadList read_marks_;
   ITextHistory default_history_;
   ITextHistory* history_ = nullptr;
+  // Destroyed after the objects (the destructor deletes them first).
+  std::unique_ptr<ITextFields> own_text_fields_;
 
   std::array<uint8_t, 256> key_down_{};
   std::array<uint8_t, 256> press_latch_{};

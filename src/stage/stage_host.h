@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/text_field.h"
+
 namespace orvo {
 
 class IStageHost {
@@ -28,6 +30,8 @@ class IStageHost {
   virtual void SetSoundOn(bool on) { (void)on; }
   // The picture cache's dithering changed.
   virtual void SetCacheDither(bool dither) { (void)dither; }
+  // The window's text fields; null: the stage keeps headless ones of its own.
+  virtual ITextFields* TextFields() { return nullptr; }
 };
 
 }  // namespace orvo

@@ -55,7 +55,14 @@ void TOrvoBaseList::ClearKeys() {
   repeated_keys_.clear();
 }
 
+ITextFields& TOrvoBaseList::TextFields() {
+  if (ITextFields* fields = host_->TextFields()) return *fields;
+  if (!own_text_fields_) own_text_fields_ = CreateHeadlessTextFields();
+  return *own_text_fields_;
+}
+
 void TOrvoBaseList::HandleInput(const TInputEvent& event) {
+  if (HandleFieldInput(event)) return;
   switch (event.kind) {
     case TInputKind::KeyDown:
       // Auto-repeat is the stage's own; the window's repeated downs do not press again.
@@ -107,6 +114,38 @@ void TOrvoBaseList::HandleInput(const TInputEvent& event) {
       return;
     default:
       return;
+  }
+}
+
+bool TOrvoBaseList::HandleFieldInput(const TInputEvent& event) {
+  ITextFields& fields = TextFields();
+  ITextField* focused = fields.FocusedField();
+  switch (event.kind) {
+    case TInputKind::KeyDown:
+      if (!focused) return false;
+      focused->KeyDown(event.key);
+      return true;
+    case TInputKind::KeyUp:
+      if (!focused) return false;
+      focused->KeyUp(event.key);
+      return true;
+    case TInputKind::TextInput:
+      if (focused) focused->CommitText(event.text);
+      return true;
+    case TInputKind::MouseDown: {
+      // A field lies over the stage and takes the clicks on it; a click
+      // elsewhere takes the window focus from the fields.
+      if (!event.on_stage) return false;
+      ITextField* hit = fields.FieldAt(event.x, event.y);
+      if (hit) {
+        hit->TakeFocus();
+        return true;
+      }
+      fields.ClearFocus();
+      return false;
+    }
+    default:
+      return false;
   }
 }
 
