@@ -262,6 +262,13 @@ TOrvoParticleParam& TOrvoParticle::EmissionParam() {
   return *param_;
 }
 
+bool TOrvoParticle::Loop() const {
+  // Without a film track's word, particles of a script's emitter would drop
+  // a one-frame picture as soon as its delay ran out: like old film tracks,
+  // pictures repeat and motion films play once.
+  return loop_.value_or(!IsMotionFileName(source_));
+}
+
 void TOrvoParticle::SetParticleLoop(bool loop) {
   loop_ = loop;
   if (motion_film_) motion_film_->SetRepeat(loop);
@@ -307,7 +314,7 @@ void TOrvoParticle::SetSource(const std::string& source) {
   if (IsPictureFileName(source)) {
     pictures_.LoadFrames(source, false);
   } else if (IsMotionFileName(source)) {
-    motion_film_ = std::make_unique<TOrvoMotionParticle>(source, loop_);
+    motion_film_ = std::make_unique<TOrvoMotionParticle>(source, Loop());
   }
   state_ = 0;
 }
@@ -332,7 +339,7 @@ void TOrvoParticle::CreateParticle(int32_t x, int32_t y, int32_t rest) {
   particles_.push_back(particle.Handle());
   particle.motion_ = motion_;
   AttachChildInOrder(&particle);
-  particle.repeat_ = loop_;
+  particle.repeat_ = Loop();
   particle.Place(x, y);
   particle.SetProperty(PR_ALPHA, TPropValue::Int(alpha_));
   particle.factors_ = factors_;

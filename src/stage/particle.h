@@ -74,6 +74,7 @@ class TOrvoParticleImages : public TOrvoCustomImages {
   long double Radius() const { return radius_; }
   long double MaxRadius() const { return max_radius_; }
   int32_t BaseX() const { return base_x_; }
+  int32_t BaseY() const { return base_y_; }
 
  protected:
   void AnimationEnded() override { Finish(); }
@@ -134,7 +135,9 @@ class TOrvoParticle : public TOrvoControl, public IParticleEmission {
   uint8_t MotionType() const { return motion_; }
   const TParticleFactors& Factors() const { return factors_; }
   const TOrvoParticleParam* Param() const { return param_.get(); }
-  bool Loop() const { return loop_; }
+  // Whether particles repeat their picture or film: as a film track set it,
+  // else repeating pictures and films played once.
+  bool Loop() const;
   TOrvoImageList& Pictures() { return pictures_; }
   const TOrvoMotionParticle* MotionFilm() const { return motion_film_.get(); }
   // The live particles in creation order.
@@ -168,7 +171,7 @@ class TOrvoParticle : public TOrvoControl, public IParticleEmission {
   int32_t pre_run_ = 0;
   bool paused_ = false;
   int32_t duration_ = 0;
-  bool loop_ = false;
+  std::optional<bool> loop_;
   std::unique_ptr<TOrvoMotionParticle> motion_film_;
   // Set when a twister's priority changed: the children are re-sorted once.
   bool sort_pending_ = false;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "base/random.h"
@@ -180,6 +181,35 @@ TEST_F(ParticleTest, ANewSourceRemovesEveryParticle) {
   EXPECT_EQ(emitter->ParticleCount(), 0);
   EXPECT_TRUE(emitter->Children().empty());
   EXPECT_EQ(emitter->State(), 0);
+}
+
+TEST_F(ParticleTest, PictureParticlesRepeatUnlessAFilmTrackSaysOtherwise) {
+  TTestFrame frame = Plain(4, 4, 0xFFFFFF);
+  frame.delay = 40;
+  files_.files["a.dov"] = DovaBytes({frame});
+  struct TCase {
+    const char* name;
+    std::optional<bool> loop;
+    bool first_alive;
+  };
+  const std::vector<TCase> cases = {
+      {"a script's emitter", std::nullopt, true},
+      {"a film track's loop", true, true},
+      {"a film track without loop", false, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TOrvoParticle* emitter = MakeEmitter(PM_SNOW, 0.1L);
+    if (c.loop) emitter->SetParticleLoop(*c.loop);
+    Set(*emitter, PR_SOURCE, TPropValue::Str("a.dov"));
+    SetParam(*emitter, 50, 0, 0, 0, 100000, 0);
+    Frame(16);
+    ASSERT_EQ(emitter->ParticleCount(), 1);
+    const TObjectHandle first = emitter->Particles()[0]->Handle();
+    for (int i = 0; i < 6; ++i) Frame(16);
+    EXPECT_EQ(stage_.Resolve(first) != nullptr, c.first_alive);
+    stage_.DeleteObject(*emitter);
+  }
 }
 
 // Writes the source of an emitter from its own update, as a film track does.
