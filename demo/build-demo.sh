@@ -22,6 +22,11 @@ mkdir -p "$out/fonts"
 for label in "set_name:名前" "set_speed:文字の速さ" "set_gauge:ゲージ" "set_back:Esc で戻る（名前は入力メソッドで日本語も）"; do
   "$kit" font draw --face "ＭＳ ゴシック" --size 16 --color 0xFFFFFF -o "$out/pictures/${label%%:*}.png" "${label#*:}" >/dev/null
 done
+# The effects page (E key): the score counter's letters in equal cells, a snowflake and a star.
+"$kit" font draw --face "ＭＳ ゴシック" --size 24 --style 1 --outline 2 --color 0x40E0FF --outline-color 0x102040 \
+  --cell 16 -o "$out/pictures/fx_digits.png" "0123456789" >/dev/null
+"$kit" font draw --face "ＭＳ ゴシック" --size 12 --color 0xFFFFFF -o "$out/pictures/fx_snow.png" "●" >/dev/null
+"$kit" font draw --face "ＭＳ ゴシック" --size 16 --color 0x60FFFF -o "$out/pictures/fx_star.png" "★" >/dev/null
 # The demo's sounds are generated: a chord-like tone for the music, a low
 # hum for the wind, a short square click at 22050 Hz.
 mkdir -p "$out/sounds"

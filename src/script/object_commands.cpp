@@ -26,6 +26,8 @@ enum : int32_t {
   kPropFontStyle = 17,
   kPropFontHoverStyle = 23,
   kPropDelay = 26,
+  kPropAppearX = 92,
+  kPropAppearY = 93,
   kPropAngle = 31,
   kPropZoomY = 132,
 };
@@ -33,6 +35,7 @@ constexpr int32_t kPropertyCount = 173;
 constexpr int32_t kCabinetKind = 27;
 constexpr int32_t kPropMotionKind = 26;
 constexpr int32_t kAnimationCommand = 9;
+constexpr int32_t kParticleCommand = 36;
 constexpr int32_t kVideoCommand = 12;
 constexpr int32_t kSoundCommand = 42;
 constexpr int32_t kMenuCommand = 25;
@@ -168,6 +171,13 @@ class TComComponent : public TCommand {
     const auto expressions = PropertyExpressions(*this);
     if (object && Kind() == kAnimationCommand && expressions[kPropDelay]) {
       stage->SetLastWait(object, expressions[kPropDelay]->Parser());
+    }
+    if (object && Kind() == kParticleCommand) {
+      auto parser_of = [&](int32_t id) {
+        const TExpression* expression = expressions[static_cast<size_t>(id)];
+        return expression ? &expression->Parser() : nullptr;
+      };
+      stage->SetParticleExpressions(object, parser_of(kPropAppearX), parser_of(kPropAppearY), parser_of(kPropDelay));
     }
     for (int32_t id : PropertyApplyOrder()) {
       const TExpression* expression = expressions[static_cast<size_t>(id)];

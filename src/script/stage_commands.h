@@ -79,6 +79,9 @@ class IStageCommands {
   virtual void PrepareLeft(TObjectHandle object) = 0;
   // An animation keeps a copy of the expression whose value lengthens its last frame.
   virtual void SetLastWait(TObjectHandle object, const TOrvoParser& expression) = 0;
+  // A particle emitter keeps copies of its appearance and interval expressions (null: none).
+  virtual void SetParticleExpressions(TObjectHandle object, const TOrvoParser* appear_x, const TOrvoParser* appear_y,
+                                      const TOrvoParser* interval) = 0;
   virtual void SetupPropMotion(TObjectHandle motion, const TPropMotionSetup& setup) = 0;
   // Restarts a sound's or video's media from the beginning; other kinds ignore it.
   virtual void RestartMedia(TObjectHandle object) = 0;

@@ -383,6 +383,17 @@ void TOrvoControl::AttachChild(TOrvoControl* child) {
   child->parent_ = this;
 }
 
+void TOrvoControl::AttachChildInOrder(TOrvoControl* child) {
+  if (!child || child->parent_ || child == this) return;
+  // After every child that does not draw after it: where the insertion sort would leave it.
+  auto place =
+      std::upper_bound(children_.begin(), children_.end(), child,
+                       [](const TOrvoControl* a, const TOrvoControl* b) { return CompareDrawingOrder(*a, *b) < 0; });
+  children_.insert(place, child);
+  child->parent_ = this;
+  child->Invalidate();
+}
+
 void TOrvoControl::DetachChild(TOrvoControl* child) {
   auto it = std::find(children_.begin(), children_.end(), child);
   if (it != children_.end()) children_.erase(it);
@@ -579,7 +590,7 @@ void TOrvoControl::Invalidate() {
   base->AddDirty(r);
 }
 
-void TOrvoControl::InvalidateRect(const TRect& rect) {
+void TOrvoControl::InvalidateRect(TRect& rect) {
   if (parent_) parent_->InvalidateRect(rect);
 }
 

@@ -112,6 +112,10 @@ class TOrvoControl : public TOrvoComponent {
   void SetParent(TOrvoControl* parent);
   // Drawing order: stable insertion sort by DrawingOrder.
   void SortChildren();
+  // Places a new object that has no parent among the children at its place
+  // in the drawing order, found by bisection (the children being sorted):
+  // for kinds that add many children one by one (particle emitters).
+  void AttachChildInOrder(TOrvoControl* child);
   // Visible, on the active screen, and every ancestor visible.
   bool IsShown() const;
   // True for cabinets, which keep their children frozen and undrawn.
@@ -151,7 +155,7 @@ class TOrvoControl : public TOrvoComponent {
   // Repaints the object's area (cut to the parent and the clip rectangle).
   virtual void Invalidate();
   // Tells the ancestors that rect is repainted (a wave effect widens it).
-  virtual void InvalidateRect(const TRect& rect);
+  virtual void InvalidateRect(TRect& rect);
   // Draws the kind's content under the surface's clip, then the children.
   // Nothing is drawn outside PaintBounds.
   virtual void Paint(TCustomDIBX& surface);

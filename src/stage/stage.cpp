@@ -7,6 +7,7 @@
 #include "stage/choice_kinds.h"
 #include "stage/http.h"
 #include "stage/edit_field.h"
+#include "stage/effect_kinds.h"
 #include "stage/image_kinds.h"
 #include "stage/message.h"
 #include "stage/prop_motion.h"
@@ -28,6 +29,7 @@ TOrvoBaseList::TOrvoBaseList(const TRuntimeState& state, IStageHost* host)
   RegisterChoiceKinds(*this);
   RegisterBarKinds(*this);
   RegisterEditKinds(*this);
+  RegisterEffectKinds(*this);
   RegisterKind(kcMes, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoMes>(stage); });
   RegisterKind(kcTimer, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoTimer>(stage); });
   RegisterKind(kcHttp, [](TOrvoBaseList& stage) { return std::make_unique<TOrvoHttp>(stage); });

@@ -4,6 +4,7 @@
 #include "stage/images.h"
 #include "stage/list_box.h"
 #include "stage/message.h"
+#include "stage/particle.h"
 #include "stage/prop_access.h"
 #include "stage/prop_motion.h"
 #include "stage/stage.h"
@@ -86,6 +87,13 @@ void TStageCommands::SetProperty(TObjectHandle object, int32_t id, const TCustom
 
 void TStageCommands::PrepareLeft(TObjectHandle object) {
   if (auto* picture = dynamic_cast<TOrvoCustomImage*>(Object(object))) picture->UpdateSizeIfDue();
+}
+
+void TStageCommands::SetParticleExpressions(TObjectHandle object, const TOrvoParser* appear_x,
+                                            const TOrvoParser* appear_y, const TOrvoParser* interval) {
+  if (auto* emitter = dynamic_cast<TOrvoParticle*>(Object(object))) {
+    emitter->SetExpressions(appear_x, appear_y, interval);
+  }
 }
 
 void TStageCommands::SetLastWait(TObjectHandle object, const TOrvoParser& expression) {

@@ -29,6 +29,8 @@ class TStageCommands : public IStageCommands {
   void SetProperty(TObjectHandle object, int32_t id, const TCustomParam& value) override;
   void PrepareLeft(TObjectHandle object) override;
   void SetLastWait(TObjectHandle object, const TOrvoParser& expression) override;
+  void SetParticleExpressions(TObjectHandle object, const TOrvoParser* appear_x, const TOrvoParser* appear_y,
+                              const TOrvoParser* interval) override;
   void SetupPropMotion(TObjectHandle motion, const TPropMotionSetup& setup) override;
   void RestartMedia(TObjectHandle object) override;
   void StartMedia(TObjectHandle object) override;

@@ -7,6 +7,7 @@
 #include "script/system_host.h"
 #include "stage/list_box.h"
 #include "stage/message.h"
+#include "stage/particle.h"
 #include "stage/picture_fixture.h"
 #include "stage/stage_script_host.h"
 #include "support/test_support.h"
@@ -277,6 +278,45 @@ TEST_F(ObjectCommandTest, MenusOpenOnCreationCloseByNameAndReportTheChoice) {
   Frames(10);
   EXPECT_EQ(Control("m"), nullptr) << "closed by name, then deleted";
   EXPECT_EQ(engine_.Store().SelectedIndex(), 1) << "closing by command keeps the choice";
+}
+
+TEST_F(ObjectCommandTest, EffectKindsComeFromTheirCreationCommands) {
+  Start(
+      "var n: int = 2\n"
+      "fire PR_NAME=\"f\", PR_ORIGWIDTH=20, PR_ORIGHEIGHT=10, PR_ZOOMX=512, PR_ZOOMY=384, PR_POWER=300\n"
+      "wave PR_NAME=\"w\", PR_WIDTH=64, PR_HEIGHT=48, PR_AMP=5, PR_WAVELEN=0\n"
+      "particle PR_NAME=\"p\", PR_WIDTH=64, PR_HEIGHT=48, PR_PARTMOTION=1, PR_PARAM1=0.5, PR_APPEARX=n * 10, "
+      "PR_APPEARY=3, PR_DELAY=48, PR_ALPHA=200\n"
+      "cgcaption PR_NAME=\"c\", PR_MAPTEXT=\"0123456789\", PR_TEXT=\"42\", PR_GLYPHWIDTH=4, PR_GLYPHHEIGHT=5\n"
+      "wait 30\n"
+      "n = 5\n"
+      "wait\n");
+  Frames(1);
+  ASSERT_NE(Control("f"), nullptr);
+  EXPECT_EQ(Control("f")->CompoType(), kcFire);
+  EXPECT_EQ(Control("f")->Width(), 40);
+  EXPECT_EQ(Control("f")->Height(), 15);
+  EXPECT_EQ(Control("f")->GetInt(PR_POWER), 255);
+  ASSERT_NE(Control("w"), nullptr);
+  EXPECT_EQ(Control("w")->GetInt(PR_AMP), 5);
+  EXPECT_EQ(Control("w")->GetInt(PR_WAVELEN), 1);
+  ASSERT_NE(Control("c"), nullptr);
+  EXPECT_EQ(Control("c")->Width(), 8);
+  EXPECT_EQ(Control("c")->Height(), 5);
+  auto* emitter = dynamic_cast<TOrvoParticle*>(Control("p"));
+  ASSERT_NE(emitter, nullptr);
+  // The appearance expressions are evaluated again for every particle.
+  ASSERT_EQ(emitter->ParticleCount(), 1);
+  EXPECT_EQ(emitter->Particles()[0]->BaseX(), 20);
+  EXPECT_EQ(emitter->Particles()[0]->BaseY(), 3);
+  Frames(6);
+  ASSERT_GE(emitter->ParticleCount(), 2);
+  const int32_t top = emitter->Particles()[0]->Top();
+  EXPECT_GT(top, 3);
+  Frames(4);
+  EXPECT_EQ(emitter->Particles().back()->BaseX(), 50);
+  EXPECT_EQ(emitter->Particles().back()->GetInt(PR_ALPHA), 200);
+  EXPECT_FALSE(state_.fatal_error);
 }
 
 }  // namespace
