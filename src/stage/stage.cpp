@@ -104,7 +104,8 @@ void TOrvoBaseList::RegisterKind(uint8_t code, TKindFactory factory) { kinds_[co
 TOrvoObject* TOrvoBaseList::CreateByKind(int32_t code) {
   code &= 0x7F;
   if (!IsKnownKindCode(code) || !kinds_[static_cast<size_t>(code)]) return nullptr;
-  return Adopt(kinds_[static_cast<size_t>(code)](*this));
+  std::unique_ptr<TOrvoObject> object = kinds_[static_cast<size_t>(code)](*this);
+  return object ? Adopt(std::move(object)) : nullptr;
 }
 
 TOrvoObject* TOrvoBaseList::Adopt(std::unique_ptr<TOrvoObject> object) {

@@ -340,7 +340,8 @@ TEST_F(FilmPlayback, ParticleTracksDriveTheChainRootsEmitter) {
   TFilmManager player;
   player.SetFilmStage(&stage_);
   ASSERT_EQ(player.LoadFilm(test::WriteFilmBytes(film), "fx\\p.ocn"), TFilmLoad::Loaded);
-  // Without the kind nothing is shown, and nothing fails.
+  // A kind the stage cannot make shows nothing, and nothing fails.
+  stage_.RegisterKind(kcParticle, [](TOrvoBaseList&) { return std::unique_ptr<TOrvoObject>(); });
   player.SeekFrame(3);
   EXPECT_EQ(player.Track(0)->TrackObject(), nullptr);
   stage_.RegisterKind(kcParticle, [](TOrvoBaseList& s) { return std::make_unique<TFakeParticle>(s); });
