@@ -18,6 +18,11 @@ mkdir -p "$out/fonts"
   -o "$out/pictures/hint_t.png" "T キーで画面切替の見本（38 種類）" >/dev/null
 "$kit" font draw --face "ＭＳ ゴシック" --size 16 --outline 1 --color 0xFFFFFF --outline-color 0x402010 \
   -o "$out/pictures/hint_m.png" "M キーでメッセージウィンドウの見本" >/dev/null
+# The other pages, two lines at the foot of the main screen.
+"$kit" font draw --face "ＭＳ ゴシック" --size 16 --outline 1 --color 0xFFFFFF --outline-color 0x402010 \
+  -o "$out/pictures/hint_keys1.png" "B ボタンとメニュー　F フィルム　E 効果　C 設定" >/dev/null
+"$kit" font draw --face "ＭＳ ゴシック" --size 16 --outline 1 --color 0xFFFFFF --outline-color 0x402010 \
+  -o "$out/pictures/hint_keys2.png" "K 表のデータ　S 保存　L 読込　H 履歴" >/dev/null
 # The labels of the settings page (C key).
 for label in "set_name:名前" "set_speed:文字の速さ" "set_gauge:ゲージ" "set_back:Esc で戻る（名前は入力メソッドで日本語も）"; do
   "$kit" font draw --face "ＭＳ ゴシック" --size 16 --color 0xFFFFFF -o "$out/pictures/${label%%:*}.png" "${label#*:}" >/dev/null
