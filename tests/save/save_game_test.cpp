@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 
+#include "base/binary_io.h"
 #include "base/stream.h"
 #include "data/archive.h"
 #include "save/save_file.h"
@@ -188,6 +189,32 @@ TEST(SaveGame, AGameSaveCarriesTheGameTablesAndTheStatusDataTheStatusTables) {
   EXPECT_EQ(slot->find(stored("pouch", 0)), std::string::npos);
   EXPECT_NE(status->find(stored("hoard", 1)), std::string::npos);
   EXPECT_EQ(status->find(stored("satchel", 0)), std::string::npos);
+}
+
+// A status record whose tables do not read is refused whole, as any other
+// damage of it: set aside, and the game starts with no status data at all
+// rather than with the variables that came before the tables.
+TEST(SaveGame, StatusDataWithDamagedTablesIsSetAsideWhole) {
+  const std::string root = MakeTempDir("damaged-tables");
+  const std::string game = Build(TestDataDir() + "/save/games/tables", root);
+  Play(game, root + "/saves", 30);
+  TSaveFile file(TSaveLocation{root + "/saves/save.dat", {}});
+  TVrFileCollection collection;
+  file.Open(collection);
+  std::string status = ReadVerifiedEntry(collection, kStatusEntry).value_or("");
+  const size_t name = status.find(std::string("\x05\0\0\0hoard", 9));
+  ASSERT_NE(name, std::string::npos);
+  status.replace(name, 4, "\xFF\xFF\xFF\x7F");
+  collection.Delete(kStatusEntry);
+  TVrFile& entry = collection.AddMemory(std::string(kStatusEntry));
+  TBinaryWriter(*entry.content).WriteBytes(status);
+  file.Write(collection);
+  const std::string damaged = ReadFile(root + "/saves/save.dat");
+  const TRun run = Play(game, root + "/saves", 30);
+  EXPECT_EQ(ReadFile(root + "/saves/save.dat.damaged"), damaged);
+  // The first run's path again, from empty status data.
+  EXPECT_EQ(Line(run.vars, "status\truns"), "status\truns\tint\t1");
+  EXPECT_EQ(Line(run.vars, "status\tloaded"), "status\tloaded\tstr\t2:satchel:1:2");
 }
 
 }  // namespace
