@@ -3,6 +3,7 @@
 // film asks of them.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -65,8 +66,10 @@ class FilmEffects : public test::PictureTest {
     return film;
   }
 
-  TOrvoCinema* Cinema() {
-    files_.files["fx.ocn"] = test::WriteFilmBytes(EffectsFilm());
+  TOrvoCinema* Cinema(int32_t length = 600) {
+    TWriterFilm film = EffectsFilm();
+    for (TWriterTrack& track : film.tracks) track.length = length;
+    files_.files["fx.ocn"] = test::WriteFilmBytes(film);
     auto* cinema = static_cast<TOrvoCinema*>(Make(kcCinema, "cine"));
     cinema->SetProperty(PR_SOURCE, TPropValue::Str("fx.ocn"));
     return cinema;
@@ -149,6 +152,49 @@ TEST_F(FilmEffects, TheFireTrackSetsTheFiresSizeAndPower) {
     for (int32_t x = 3; x < 43; ++x) lit += Pixel(x, y) != 0 ? 1 : 0;
   }
   EXPECT_GT(lit, 0);
+}
+
+constexpr int kParticles = 256;
+
+// The objects of each kind code on the stage, and the live particles under kParticles.
+std::map<int, int> KindCounts(const TOrvoBaseList& stage) {
+  std::map<int, int> counts;
+  for (TOrvoObject* object : stage.Objects()) {
+    ++counts[dynamic_cast<TOrvoParticleImages*>(object) ? kParticles : object->CompoType()];
+  }
+  return counts;
+}
+
+TEST_F(FilmEffects, EffectObjectsGoWithTheirFilmAndComeBackOnceWhenItRepeats) {
+  struct TRow {
+    const char* what;
+    bool repeat;
+    int emitters, fires, labels;
+  };
+  const TRow rows[] = {
+      {"auto-scrapped at its end", false, 0, 0, 0},
+      {"repeating", true, 1, 1, 1},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::vector<TOrvoObject*> before = stage_.Objects();
+    for (TOrvoObject* object : before) {
+      if (object->CompoType() == kcCinema) stage_.DeleteObject(*object);
+    }
+    Frame(16);
+    // 20 film frames: the emitter has particles when the film ends or starts over.
+    TOrvoCinema* cinema = Cinema(20);
+    cinema->SetProperty(row.repeat ? PR_REPEAT : PR_AUTOSCRAP, TPropValue::Bool(true));
+    for (int i = 0; i < 60; ++i) Frame(16);
+    std::map<int, int> counts = KindCounts(stage_);
+    EXPECT_EQ(counts[kcCinema], row.repeat ? 1 : 0);
+    EXPECT_EQ(counts[kcParticle], row.emitters);
+    EXPECT_EQ(counts[kcFire], row.fires);
+    EXPECT_EQ(counts[kcLabel], row.labels);
+    if (!row.repeat) {
+      EXPECT_EQ(counts[kParticles], 0) << "particles left behind";
+    }
+  }
 }
 
 }  // namespace
