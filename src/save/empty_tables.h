@@ -18,6 +18,7 @@ class TEmptySaveTables : public ISaveTables {
     (void)status;
   }
   void ResetGameTables() override {}
+  std::unique_ptr<ISaveTables> MakeScratch() const override { return std::make_unique<TEmptySaveTables>(); }
 };
 
 }  // namespace orvo

@@ -74,9 +74,9 @@ void TSaveManager::LoadStatus() {
       TParamCollection scratch_store(scratch_host);
       TOrvoReadList scratch_marks;
       TDovaCollection scratch_pictures;
-      TEmptySaveTables scratch_tables;
+      const std::unique_ptr<ISaveTables> scratch_tables = tables_->MakeScratch();
       TStatusParts scratch = StatusParts(&scratch_store, &scratch_marks, &scratch_pictures);
-      scratch.tables = &scratch_tables;
+      scratch.tables = scratch_tables.get();
       ApplyRecord(*status, [&](TBinaryReader& reader) { ReadStatusRecord(reader, scratch); });
     }
   } catch (const EOrvoError& error) {

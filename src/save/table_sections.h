@@ -3,6 +3,7 @@
 // table store lives above the save code, so the save code reaches it through
 // this interface; until a store is attached, the sections are written empty.
 #include <cstdint>
+#include <memory>
 
 #include "base/binary_io.h"
 
@@ -16,6 +17,9 @@ class ISaveTables {
   virtual void LoadTables(TBinaryReader& reader, int32_t status) = 0;
   // The game-reset command: every game table is dropped.
   virtual void ResetGameTables() = 0;
+  // An empty store of the same kind: the status data is read into one first,
+  // so that damaged tables refuse the record before any of it is applied.
+  virtual std::unique_ptr<ISaveTables> MakeScratch() const = 0;
 };
 
 }  // namespace orvo

@@ -59,6 +59,7 @@ class TDBManager : public ISaveTables {
   void LoadTables(TBinaryReader& reader, int32_t status) override;
   // Frees every game table; none is active afterwards.
   void ResetGameTables() override;
+  std::unique_ptr<ISaveTables> MakeScratch() const override { return std::make_unique<TDBManager>(); }
   // Frees every table.
   void Clear();
 

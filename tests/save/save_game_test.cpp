@@ -8,7 +8,10 @@
 #include <filesystem>
 #include <map>
 
+#include "base/binary_io.h"
 #include "base/stream.h"
+#include "data/archive.h"
+#include "save/save_file.h"
 #include "support/test_support.h"
 #include "surface/picture_io.h"
 
@@ -139,6 +142,79 @@ TEST(SaveGame, ABacklogWindowShowsTwoEntriesStackedOnOnePage) {
   const std::vector<uint32_t> pixels = PngPixels(root + "/shot.png");
   ASSERT_FALSE(pixels.empty());
   EXPECT_TRUE(pixels == PngPixels(golden));
+}
+
+// Each run's tables, as the game writes them down: "loaded" right after its
+// load (tables, active table, records of the game table and of the status
+// table), "after" once the reset command has dropped the game tables.
+TEST(SaveGame, AGameSaveCarriesTheGameTablesAndTheStatusDataTheStatusTables) {
+  const std::string root = MakeTempDir("tables");
+  const std::string game = Build(TestDataDir() + "/save/games/tables", root);
+  struct TRow {
+    const char* loaded;
+    const char* after;
+  };
+  const TRow rows[] = {
+      // Saved with one game record, changed, loaded: the extra game table and
+      // record are gone, the status record added after the save stays.
+      {"2:satchel:1:2", "1::2"},
+      // A new player: the status table comes from the status data, gets a
+      // record, and the slot's game table joins it.
+      {"2:satchel:1:3", "1::3"},
+      // Nothing loaded: the status table is all there is, active as loaded.
+      {"2:satchel:1:3", "1:hoard:3"},
+  };
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const TRun run = Play(game, root + "/saves", 30);
+    EXPECT_EQ(Line(run.vars, "status\truns"), "status\truns\tint\t" + std::to_string(i + 1));
+    EXPECT_EQ(Line(run.vars, "status\tloaded"), std::string("status\tloaded\tstr\t") + rows[i].loaded) << i;
+    EXPECT_EQ(Line(run.vars, "global\tafter"), std::string("global\tafter\tstr\t") + rows[i].after) << i;
+  }
+  std::string listing;
+  ASSERT_EQ(RunCommand(Kit() + " save list " + root + "/saves/save.dat", &listing), 0) << listing;
+  EXPECT_EQ(listing, "status\t103\nslot\t1\t201\tTables\n");
+  // Each table is stored under its own status only: a table's record starts
+  // with its name and its status byte.
+  const auto stored = [](const std::string& name, char status) {
+    return std::string(1, static_cast<char>(name.size())) + std::string(3, '\0') + name + status;
+  };
+  TSaveFile file(TSaveLocation{root + "/saves/save.dat", {}});
+  TVrFileCollection collection;
+  file.Open(collection);
+  const std::optional<std::string> slot = ReadVerifiedEntry(collection, GameEntryName(1));
+  const std::optional<std::string> status = ReadVerifiedEntry(collection, kStatusEntry);
+  ASSERT_TRUE(slot && status);
+  EXPECT_NE(slot->find(stored("satchel", 0)), std::string::npos);
+  EXPECT_EQ(slot->find(stored("hoard", 1)), std::string::npos);
+  EXPECT_EQ(slot->find(stored("pouch", 0)), std::string::npos);
+  EXPECT_NE(status->find(stored("hoard", 1)), std::string::npos);
+  EXPECT_EQ(status->find(stored("satchel", 0)), std::string::npos);
+}
+
+// A status record whose tables do not read is refused whole, as any other
+// damage of it: set aside, and the game starts with no status data at all
+// rather than with the variables that came before the tables.
+TEST(SaveGame, StatusDataWithDamagedTablesIsSetAsideWhole) {
+  const std::string root = MakeTempDir("damaged-tables");
+  const std::string game = Build(TestDataDir() + "/save/games/tables", root);
+  Play(game, root + "/saves", 30);
+  TSaveFile file(TSaveLocation{root + "/saves/save.dat", {}});
+  TVrFileCollection collection;
+  file.Open(collection);
+  std::string status = ReadVerifiedEntry(collection, kStatusEntry).value_or("");
+  const size_t name = status.find(std::string("\x05\0\0\0hoard", 9));
+  ASSERT_NE(name, std::string::npos);
+  status.replace(name, 4, "\xFF\xFF\xFF\x7F");
+  collection.Delete(kStatusEntry);
+  TVrFile& entry = collection.AddMemory(std::string(kStatusEntry));
+  TBinaryWriter(*entry.content).WriteBytes(status);
+  file.Write(collection);
+  const std::string damaged = ReadFile(root + "/saves/save.dat");
+  const TRun run = Play(game, root + "/saves", 30);
+  EXPECT_EQ(ReadFile(root + "/saves/save.dat.damaged"), damaged);
+  // The first run's path again, from empty status data.
+  EXPECT_EQ(Line(run.vars, "status\truns"), "status\truns\tint\t1");
+  EXPECT_EQ(Line(run.vars, "status\tloaded"), "status\tloaded\tstr\t2:satchel:1:2");
 }
 
 }  // namespace
