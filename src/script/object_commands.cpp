@@ -10,6 +10,7 @@
 #include "script/page.h"
 #include "script/stage_commands.h"
 #include "script/text_commands.h"
+#include "text/markup_writer.h"
 #include "vars/engine.h"
 #include "vars/param_types.h"
 
@@ -127,24 +128,6 @@ std::unique_ptr<TCustomParam> DefaultValue(TParamType type, int32_t id) {
 
 std::string AsString(const TExpression& expression, TExprEngine& engine) {
   return expression.AsStr(engine).value_or(std::string());
-}
-
-// The lines of a text (CR LF, LF or CR each end one).
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(std::move(line));
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line.push_back(c);
-    }
-  }
-  if (!line.empty()) lines.push_back(std::move(line));
-  return lines;
 }
 
 // The property expressions of a command by id (null where the mask has no bit).
@@ -454,7 +437,7 @@ class TComFlip : public TCommand {
     std::vector<std::string> listed;
     if (const TField* names = FindField("names")) {
       for (const TExpression& expression : names->list) {
-        for (std::string& line : Lines(AsString(expression, engine))) listed.push_back(std::move(line));
+        for (std::string& line : SplitMarkupLines(AsString(expression, engine))) listed.push_back(std::move(line));
       }
     }
     setup.param1 = Expr("param1").AsInt(engine);

@@ -56,7 +56,8 @@ void TOrvoCustomEdit::Place() {
   field_->SetBounds({x, y, ClampToInt32(int64_t{x} + Width()), ClampToInt32(int64_t{y} + Height())});
   const bool shown = CanBeSeen();
   field_->SetVisible(shown);
-  if (!shown || !field_->Enabled()) return;
+  // While a save is read, the focus is the record's to give.
+  if (!shown || !field_->Enabled() || Stage().ReadingState()) return;
   // A memo always takes the focus; an edit only from no field at all.
   if (memo_ || Stage().TextFields().FocusedField() == nullptr) FocusIn();
 }

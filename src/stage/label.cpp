@@ -11,6 +11,7 @@
 #include "stage/orvo_base.h"
 #include "stage/stage.h"
 #include "surface/font_pixel_manager.h"
+#include "text/markup_writer.h"
 
 namespace orvo {
 
@@ -20,24 +21,6 @@ constexpr long double kTwoPi = 6.283185307179586476925286766559L;
 
 bool IsMotionName(const std::string& name) {
   return name.size() >= 4 && EqualsNoCase(std::string_view(name).substr(name.size() - 4), ".omt");
-}
-
-// The lines of a text: CR LF, CR and LF each end one; a last empty line is dropped.
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(std::move(line));
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line.push_back(c);
-    }
-  }
-  if (!line.empty()) lines.push_back(std::move(line));
-  return lines;
 }
 
 int32_t RoundedSize(int32_t size, long double zoom) {
@@ -134,7 +117,7 @@ void TOrvoLabel::RenderText() {
 }
 
 void TOrvoLabel::SetText(const std::string& text) {
-  std::vector<std::string> lines = SplitLines(text);
+  std::vector<std::string> lines = SplitMarkupLines(text);
   if (lines == lines_) return;
   Invalidate();
   lines_ = std::move(lines);
@@ -445,7 +428,7 @@ void TOrvoLabel::ReadState(TBinaryReader& reader, int32_t version) {
     zoom_y_ = real_forms ? reader.ReadExt80() : ZoomToFactor(reader.ReadInt32());
     SetProperty(PR_SOURCE, TPropValue::Str(source));
   }
-  lines_ = SplitLines(text);
+  lines_ = SplitMarkupLines(text);
   RenderText();
 }
 

@@ -146,6 +146,9 @@ class TOrvoBaseList {
   void SetFocusObject(TOrvoControl* object);
   void RequestRefocus() { refocus_pending_ = true; }
   bool RefocusPending() const { return refocus_pending_; }
+  // True while a stage record is being read: objects then see a half-built
+  // stage and must leave the focus to the record.
+  bool ReadingState() const { return reading_state_; }
   // Key codes 0..255 (others are ignored).
   void SetKeyState(int32_t code, bool down);
   void LatchKeyPress(int32_t code);
@@ -326,6 +329,7 @@ class TOrvoBaseList {
   TObjectHandle focus_ = 0;
   bool refocus_pending_ = false;
   int read_depth_ = 0;
+  bool reading_state_ = false;
 };
 
 // Key repeat: the first repeat after 300 ms, then every 50 ms.

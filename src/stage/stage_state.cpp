@@ -1,6 +1,7 @@
 // The stage record of game saves: the size, the active screen, both object
 // trees, the non-visual objects, the event queue and the focus.
 #include "base/error.h"
+#include "stage/edit_field.h"
 #include "stage/message.h"
 #include "stage/stage.h"
 
@@ -102,6 +103,11 @@ void TOrvoBaseList::ReadEvents(TBinaryReader& reader, int32_t version) {
 }
 
 void TOrvoBaseList::ReadState(TBinaryReader& reader, int32_t version) {
+  struct TReadingGuard {
+    bool& reading;
+    ~TReadingGuard() { reading = false; }
+  } reading_guard{reading_state_};
+  reading_state_ = true;
   try {
     ResetStage();
     const int32_t width = reader.ReadInt32();
@@ -123,6 +129,11 @@ void TOrvoBaseList::ReadState(TBinaryReader& reader, int32_t version) {
     // Message windows lay their text out again once every object is back.
     for (TOrvoObject* object : objects_) {
       if (auto* message = dynamic_cast<TOrvoMes*>(object)) message->ReloadText();
+    }
+    // Whether an edit field can be seen depends on the screens' sizes and on
+    // the objects read after it, so the fields are laid over the stage only now.
+    for (TOrvoObject* object : objects_) {
+      if (auto* edit = dynamic_cast<TOrvoCustomEdit*>(object)) edit->Place();
     }
     if (version > 118) {
       const std::string focus_name = reader.ReadString();

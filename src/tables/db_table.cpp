@@ -8,6 +8,7 @@
 #include "base/cp932.h"
 #include "base/error.h"
 #include "base/numeric.h"
+#include "text/markup.h"
 #include "vars/convert.h"
 #include "vars/locale_text.h"
 #include "vars/param.h"
@@ -70,31 +71,6 @@ std::vector<std::string> SplitCells(std::string_view line) {
   }
   if (start < line.size()) cells.emplace_back(line.substr(start));
   return cells;
-}
-
-std::string Unescape(std::string_view line) {
-  std::string out;
-  out.reserve(line.size());
-  size_t i = 0;
-  while (i < line.size()) {
-    const size_t length = CharLength(line, i);
-    if (length == 1 && line[i] == '\\' && i + 1 < line.size()) {
-      const char next = line[i + 1];
-      if (next == '"' || next == '\\') {
-        out += next;
-        i += 2;
-        continue;
-      }
-      if (next == 'n') {
-        out += "\r\n";
-        i += 2;
-        continue;
-      }
-    }
-    out.append(line.substr(i, length));
-    i += length;
-  }
-  return out;
 }
 
 struct THeaderCell {

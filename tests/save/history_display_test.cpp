@@ -17,15 +17,7 @@ namespace {
 class HistoryDisplayTest : public ::testing::Test {
  protected:
   HistoryDisplayTest() : stage_(state_), system_({}), glyphs_(&system_, pixel_fonts_) {
-    TPixelFontHeader header = FontHeader("Pix", 10);
-    header.ascent = 8;
-    std::vector<TPixelGlyphSource> sources;
-    for (int code = 0x20; code < 0x7F; ++code) {
-      TPixelGlyphSource glyph{static_cast<uint16_t>(code), 8, 8, 0, 8, 10, {}};
-      glyph.rows.assign(64, code == ' ' ? 0 : 64);
-      sources.push_back(glyph);
-    }
-    EXPECT_NE(pixel_fonts_.AddFontFile(WriteFont(EncodePixelFont(header, sources), "pix.oft")), nullptr);
+    EXPECT_NE(pixel_fonts_.AddFontFile(SquareLetterFontFile(64)), nullptr);
     stage_.SetSize(200, 100);
     stage_.SetGlyphs(&glyphs_);
     // Page "p.osb": command 0 lays out to two pages, command 1 to one; command 2 is no text.

@@ -3,15 +3,7 @@
 namespace orvo::test {
 
 ChoiceTest::ChoiceTest() : system_({}), glyphs_(&system_, pixel_fonts_) {
-  TPixelFontHeader header = FontHeader("Pix", 10);
-  header.ascent = 8;
-  std::vector<TPixelGlyphSource> sources;
-  for (int code = 0x20; code < 0x7F; ++code) {
-    TPixelGlyphSource glyph{static_cast<uint16_t>(code), 8, 8, 0, 8, 10, {}};
-    glyph.rows.assign(64, code == ' ' ? 0 : 255);
-    sources.push_back(glyph);
-  }
-  EXPECT_NE(pixel_fonts_.AddFontFile(WriteFont(EncodePixelFont(header, sources), "pix.oft")), nullptr);
+  EXPECT_NE(pixel_fonts_.AddFontFile(SquareLetterFontFile(255)), nullptr);
   stage_.SetSize(200, 120);
   stage_.SetGlyphs(&glyphs_);
   stage_.Pictures().SetFiles(&files_);

@@ -12,31 +12,6 @@
 namespace orvo::test {
 namespace {
 
-std::string Save(const TOrvoBaseList& stage) {
-  TMemoryStream stream;
-  TBinaryWriter writer(stream);
-  stage.WriteState(writer);
-  return std::string(stream.Bytes().begin(), stream.Bytes().end());
-}
-
-void Load(TOrvoBaseList& stage, const std::string& bytes, int32_t version) {
-  TSpanStream stream(bytes.data(), bytes.size());
-  TBinaryReader reader(stream);
-  stage.ReadState(reader, version);
-}
-
-std::vector<uint32_t> Pixels(TOrvoBaseList& stage) {
-  stage.ActiveScreen().AddWholeArea();
-  stage.PaintAll();
-  stage.ClearDirty();
-  TDIBX& display = stage.DisplaySurface();
-  std::vector<uint32_t> pixels;
-  for (int32_t y = 0; y < display.Height(); ++y) {
-    for (int32_t x = 0; x < display.Width(); ++x) pixels.push_back(display.GetPixel(x, y));
-  }
-  return pixels;
-}
-
 class ChoiceStateTest : public ChoiceTest {
  protected:
   std::unique_ptr<TOrvoBaseList> Fresh() {
@@ -78,11 +53,11 @@ TEST_F(ChoiceStateTest, EveryNewKindSavesAndLoadsToTheSameBytesAndPixels) {
   menu->SetTopIndex(1);
   Frame();
 
-  const std::string saved = Save(stage_);
+  const std::string saved = SaveStage(stage_);
   auto loaded = Fresh();
-  Load(*loaded, saved, 201);
-  EXPECT_TRUE(Save(*loaded) == saved) << "the loaded stage saves other bytes";
-  const std::vector<uint32_t> before = Pixels(stage_), after = Pixels(*loaded);
+  LoadStage(*loaded, saved, 201);
+  EXPECT_TRUE(SaveStage(*loaded) == saved) << "the loaded stage saves other bytes";
+  const std::vector<uint32_t> before = StagePixels(stage_), after = StagePixels(*loaded);
   for (size_t i = 0; i < before.size(); ++i) {
     if (before[i] != after[i]) {
       ADD_FAILURE() << "the loaded stage shows other pixels, first at " << i % 200 << "," << i / 200;
@@ -305,7 +280,7 @@ TEST_F(ChoiceStateTest, RecordsOfOlderVersionsRead) {
   };
   for (const TRow& row : rows) {
     auto loaded = Fresh();
-    Load(*loaded, OldStage(row.version), row.version);
+    LoadStage(*loaded, OldStage(row.version), row.version);
     TOrvoObject* label = loaded->FindComponent("l");
     ASSERT_NE(label, nullptr) << row.version;
     EXPECT_NEAR(static_cast<double>(label->GetProperty(PR_FLOATANGLE).AsFloat()), static_cast<double>(row.angle), 1e-9)
@@ -341,7 +316,7 @@ TEST_F(ChoiceStateTest, ACheckListLongerThanTheRecordIsRefused) {
   const size_t cut = bytes.find("page:sel") - 4 - 2;
   bytes.resize(cut);
   auto loaded = Fresh();
-  EXPECT_THROW(Load(*loaded, bytes, 144), EOrvoError);
+  EXPECT_THROW(LoadStage(*loaded, bytes, 144), EOrvoError);
 }
 
 }  // namespace
@@ -355,16 +330,7 @@ TEST_F(ChoiceStateTest, NewKindsImplementTheirRowsOfThePropertyTable) {
     TOrvoControl* object = stage_.CreateByKind(kind)->AsControl();
     object->SetName("o");
     object->SetParent(&stage_.ActiveScreen());
-    for (int32_t id = 0; id < kPropCount; ++id) {
-      SCOPED_TRACE("kind " + std::to_string(kind) + " property " + std::to_string(id));
-      const TPropValue before = object->GetProperty(id);
-      EXPECT_EQ(before.Type(), PropType(id));
-      if (PropReadBy(*object, id)) continue;
-      EXPECT_EQ(before, DefaultPropValue(*object, id));
-      if (PropWrittenBy(*object, id) || id == PR_NAME) continue;
-      object->SetProperty(id, PropType(id) == TPropType::Str ? TPropValue::Str("x") : TPropValue::Int(77));
-      EXPECT_EQ(object->GetProperty(id), before);
-    }
+    ExpectPropertyTableRows(*object);
     stage_.DeleteObject(*object);
   }
 }

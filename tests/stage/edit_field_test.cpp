@@ -215,5 +215,25 @@ TEST_F(EditFieldTest, SavesRoundTripAndGateTheInputMethodMode) {
   }
 }
 
+TEST_F(EditFieldTest, ALoadedStageTakesItsFocusFromTheRecordAlone) {
+  MakeEdit(kcEdit, "e");
+  struct Row {
+    const char* label;
+    bool edit_focused;
+  };
+  for (const Row& row : {Row{"focus on the edit", true}, Row{"no focus", false}, Row{"focus again", true}}) {
+    auto* edit = static_cast<TOrvoCustomEdit*>(stage_.FindControl("e"));
+    stage_.SetFocusObject(row.edit_focused ? edit : nullptr);
+    const std::string record = SaveStage(stage_);
+    LoadStage(stage_, record);
+    edit = static_cast<TOrvoCustomEdit*>(stage_.FindControl("e"));
+    EXPECT_TRUE(edit->Field().Visible()) << row.label;
+    // A field that can be seen must not grab the focus the record did not give it.
+    EXPECT_EQ(stage_.Focus(), row.edit_focused ? edit : nullptr) << row.label;
+    EXPECT_EQ(edit->Field().Focused(), row.edit_focused) << row.label;
+    EXPECT_EQ(SaveStage(stage_), record) << row.label;
+  }
+}
+
 }  // namespace
 }  // namespace orvo::test

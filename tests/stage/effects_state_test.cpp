@@ -10,23 +10,11 @@
 #include "stage/cg_label.h"
 #include "stage/particle.h"
 #include "stage/picture_fixture.h"
+#include "stage/stage_fixture.h"
 #include "vars/compiler.h"
 
 namespace orvo::test {
 namespace {
-
-std::string Save(const TOrvoBaseList& stage) {
-  TMemoryStream stream;
-  TBinaryWriter writer(stream);
-  stage.WriteState(writer);
-  return std::string(stream.Bytes().begin(), stream.Bytes().end());
-}
-
-void Load(TOrvoBaseList& stage, const std::string& bytes) {
-  TSpanStream stream(bytes.data(), bytes.size());
-  TBinaryReader reader(stream);
-  stage.ReadState(reader, 201);
-}
 
 class EffectsStateTest : public PictureTest {};
 
@@ -59,12 +47,12 @@ TEST_F(EffectsStateTest, EveryEffectKindRoundTripsThroughTheStageRecord) {
   for (int i = 0; i < 4; ++i) Frame(16);
   ASSERT_GT(emitter->ParticleCount(), 0);
 
-  const std::string first = Save(stage_);
+  const std::string first = SaveStage(stage_);
   TRuntimeState state;
   TOrvoBaseList again(state);
   again.Pictures().SetFiles(&files_);
-  Load(again, first);
-  EXPECT_EQ(Save(again), first);
+  LoadStage(again, first);
+  EXPECT_EQ(SaveStage(again), first);
   auto* loaded = dynamic_cast<TOrvoParticle*>(again.FindControl("snow"));
   ASSERT_NE(loaded, nullptr);
   EXPECT_EQ(loaded->ParticleCount(), 0);

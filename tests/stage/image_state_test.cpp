@@ -8,34 +8,10 @@
 #include "stage/map_regions.h"
 #include "stage/picture_fixture.h"
 #include "stage/prop_access.h"
+#include "stage/stage_fixture.h"
 
 namespace orvo::test {
 namespace {
-
-std::string Save(const TOrvoBaseList& stage) {
-  TMemoryStream stream;
-  TBinaryWriter writer(stream);
-  stage.WriteState(writer);
-  return std::string(stream.Bytes().begin(), stream.Bytes().end());
-}
-
-void Load(TOrvoBaseList& stage, const std::string& bytes) {
-  TSpanStream stream(bytes.data(), bytes.size());
-  TBinaryReader reader(stream);
-  stage.ReadState(reader, 201);
-}
-
-std::vector<uint32_t> Pixels(TOrvoBaseList& stage) {
-  stage.ActiveScreen().AddWholeArea();
-  stage.PaintAll();
-  stage.ClearDirty();
-  TDIBX& display = stage.DisplaySurface();
-  std::vector<uint32_t> pixels;
-  for (int32_t y = 0; y < display.Height(); ++y) {
-    for (int32_t x = 0; x < display.Width(); ++x) pixels.push_back(display.GetPixel(x, y));
-  }
-  return pixels;
-}
 
 class ImageStateTest : public PictureTest {};
 
@@ -101,13 +77,13 @@ TEST_F(ImageStateTest, EveryImageKindSavesAndLoadsToTheSameBytesAndPixels) {
   }
   Frame(40);
 
-  const std::string saved = Save(stage_);
-  const std::vector<uint32_t> pixels = Pixels(stage_);
+  const std::string saved = SaveStage(stage_);
+  const std::vector<uint32_t> pixels = StagePixels(stage_);
   TOrvoBaseList loaded(state_);
   loaded.Pictures().SetFiles(&files_);
-  Load(loaded, saved);
-  EXPECT_EQ(Save(loaded), saved);
-  EXPECT_EQ(Pixels(loaded), pixels);
+  LoadStage(loaded, saved);
+  EXPECT_EQ(SaveStage(loaded), saved);
+  EXPECT_EQ(StagePixels(loaded), pixels);
   TOrvoObject* anim_back = loaded.FindComponent("anim");
   ASSERT_NE(anim_back, nullptr);
   EXPECT_EQ(anim_back->GetInt(PR_INDEX), anim->GetInt(PR_INDEX));
@@ -119,16 +95,7 @@ TEST_F(ImageStateTest, ImageKindsImplementTheirRowsOfThePropertyTable) {
   for (uint8_t kind : {kcBox, kcImages, kcTile, kcMapImage}) {
     TOrvoControl* object = Make(kind, "o");
     object->SetBoundsRect(1, 2, 30, 40);
-    for (int32_t id = 0; id < kPropCount; ++id) {
-      SCOPED_TRACE("kind " + std::to_string(kind) + " property " + std::to_string(id));
-      const TPropValue before = object->GetProperty(id);
-      EXPECT_EQ(before.Type(), PropType(id));
-      if (PropReadBy(*object, id)) continue;
-      EXPECT_EQ(before, DefaultPropValue(*object, id));
-      if (PropWrittenBy(*object, id) || id == PR_NAME) continue;
-      object->SetProperty(id, PropType(id) == TPropType::Str ? TPropValue::Str("x") : TPropValue::Int(77));
-      EXPECT_EQ(object->GetProperty(id), before);
-    }
+    ExpectPropertyTableRows(*object);
     stage_.DeleteObject(*object);
   }
 }

@@ -26,15 +26,7 @@ using TLines = std::vector<std::string>;
 class MessageTest : public StageTest {
  protected:
   MessageTest() : system_({}), glyphs_(&system_, pixel_fonts_) {
-    TPixelFontHeader header = FontHeader("Pix", 10);
-    header.ascent = 8;
-    std::vector<TPixelGlyphSource> sources;
-    for (int code = 0x20; code < 0x7F; ++code) {
-      TPixelGlyphSource glyph{static_cast<uint16_t>(code), 8, 8, 0, 8, 10, {}};
-      glyph.rows.assign(64, code == ' ' ? 0 : 64);
-      sources.push_back(glyph);
-    }
-    EXPECT_NE(pixel_fonts_.AddFontFile(WriteFont(EncodePixelFont(header, sources), "pix.oft")), nullptr);
+    EXPECT_NE(pixel_fonts_.AddFontFile(SquareLetterFontFile(64)), nullptr);
     stage_.SetSize(200, 100);
     stage_.SetGlyphs(&glyphs_);
   }

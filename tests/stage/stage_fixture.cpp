@@ -1,6 +1,8 @@
 #include "stage/stage_fixture.h"
 
 #include "base/numeric.h"
+#include "base/stream.h"
+#include "stage/prop_table.h"
 
 namespace orvo::test {
 
@@ -143,5 +145,43 @@ void StageTest::Wheel(bool down) {
 }
 
 std::string Str(const char* bytes) { return std::string(bytes); }
+
+std::string SaveStage(const TOrvoBaseList& stage) {
+  TMemoryStream stream;
+  TBinaryWriter writer(stream);
+  stage.WriteState(writer);
+  return std::string(stream.Bytes().begin(), stream.Bytes().end());
+}
+
+void LoadStage(TOrvoBaseList& stage, const std::string& bytes, int32_t version) {
+  TSpanStream stream(bytes.data(), bytes.size());
+  TBinaryReader reader(stream);
+  stage.ReadState(reader, version);
+}
+
+std::vector<uint32_t> StagePixels(TOrvoBaseList& stage) {
+  stage.ActiveScreen().AddWholeArea();
+  stage.PaintAll();
+  stage.ClearDirty();
+  TDIBX& display = stage.DisplaySurface();
+  std::vector<uint32_t> pixels;
+  for (int32_t y = 0; y < display.Height(); ++y) {
+    for (int32_t x = 0; x < display.Width(); ++x) pixels.push_back(display.GetPixel(x, y));
+  }
+  return pixels;
+}
+
+void ExpectPropertyTableRows(TOrvoControl& object) {
+  for (int32_t id = 0; id < kPropCount; ++id) {
+    SCOPED_TRACE("kind " + std::to_string(object.CompoType()) + " property " + std::to_string(id));
+    const TPropValue before = object.GetProperty(id);
+    EXPECT_EQ(before.Type(), PropType(id));
+    if (PropReadBy(object, id)) continue;
+    EXPECT_EQ(before, DefaultPropValue(object, id));
+    if (PropWrittenBy(object, id) || id == PR_NAME) continue;
+    object.SetProperty(id, PropType(id) == TPropType::Str ? TPropValue::Str("x") : TPropValue::Int(77));
+    EXPECT_EQ(object.GetProperty(id), before);
+  }
+}
 
 }  // namespace orvo::test

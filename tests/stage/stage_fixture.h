@@ -123,4 +123,13 @@ class StageTest : public ::testing::Test {
 
 std::string Str(const char* bytes);
 
+// The stage record a game save holds, and a stage read back from one.
+std::string SaveStage(const TOrvoBaseList& stage);
+void LoadStage(TOrvoBaseList& stage, const std::string& bytes, int32_t version = 201);
+// The active screen painted whole, row by row.
+std::vector<uint32_t> StagePixels(TOrvoBaseList& stage);
+// Every property of the table on a new object: values of the table's type,
+// and a property the kind does not read keeps its default and ignores writes.
+void ExpectPropertyTableRows(TOrvoControl& object);
+
 }  // namespace orvo::test

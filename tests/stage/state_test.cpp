@@ -11,19 +11,6 @@ namespace {
 
 constexpr int32_t kCurrentVersion = 201;
 
-std::string Save(const TOrvoBaseList& stage) {
-  TMemoryStream stream;
-  TBinaryWriter writer(stream);
-  stage.WriteState(writer);
-  return std::string(stream.Bytes().begin(), stream.Bytes().end());
-}
-
-void Load(TOrvoBaseList& stage, const std::string& bytes, int32_t version = kCurrentVersion) {
-  TSpanStream stream(bytes.data(), bytes.size());
-  TBinaryReader reader(stream);
-  stage.ReadState(reader, version);
-}
-
 class StateTest : public StageTest {
  protected:
   // A second stage of the same kinds to load into.
@@ -75,10 +62,10 @@ class StateTest : public StageTest {
 
 TEST_F(StateTest, SavedStageLoadsAndSavesToTheSameBytes) {
   BuildGame();
-  const std::string saved = Save(stage_);
+  const std::string saved = SaveStage(stage_);
   auto loaded = Fresh();
-  Load(*loaded, saved);
-  EXPECT_EQ(Save(*loaded), saved);
+  LoadStage(*loaded, saved);
+  EXPECT_EQ(SaveStage(*loaded), saved);
   EXPECT_EQ(loaded->Width(), 320);
   EXPECT_EQ(loaded->ActiveScreenIndex(), 1);
   TOrvoControl* b = loaded->FindControl("b");
@@ -104,7 +91,7 @@ TEST_F(StateTest, EventsOfDeletedOwnersLoadWithoutOwner) {
   stage_.UpdateAll();
   stage_.Events().PostEvent(0, "b.osb", {}, ecNotify);
   auto loaded = Fresh();
-  Load(*loaded, Save(stage_));
+  LoadStage(*loaded, SaveStage(stage_));
   ASSERT_EQ(loaded->Events().Count(), 1u) << "the waiting event went with its owner";
   EXPECT_EQ(loaded->Events().Entries()[0].owner, 0u) << "an empty name is no owner, not the active screen";
 }
@@ -220,7 +207,7 @@ TEST_F(StateTest, OlderVersionsLeaveNewerFieldsAtTheirDefaults) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.version);
     auto stage = Fresh();
-    Load(*stage, OldRecord(row.version).bytes, row.version);
+    LoadStage(*stage, OldRecord(row.version).bytes, row.version);
     TOrvoControl* pic = stage->FindControl("pic");
     ASSERT_NE(pic, nullptr);
     EXPECT_EQ(pic->Left(), 9);
@@ -271,13 +258,13 @@ TEST_F(StateTest, DamagedRecordsAreRefusedAndLeaveAnEmptyStage) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.label);
     auto stage = Fresh();
-    EXPECT_THROW(Load(*stage, row.bytes), EOrvoError);
+    EXPECT_THROW(LoadStage(*stage, row.bytes), EOrvoError);
     EXPECT_TRUE(stage->Objects().empty());
   }
   // Every truncation fails cleanly.
   for (size_t size = 0; size < good.size(); ++size) {
     auto stage = Fresh();
-    EXPECT_THROW(Load(*stage, good.substr(0, size)), EOrvoError) << size;
+    EXPECT_THROW(LoadStage(*stage, good.substr(0, size)), EOrvoError) << size;
   }
 }
 
@@ -289,7 +276,7 @@ TEST_F(StateTest, DeepTreesInSavesAreRefused) {
     parent = Box(name, 0, 0, 1, 1, parent);
   }
   auto stage = Fresh();
-  EXPECT_THROW(Load(*stage, Save(stage_)), EFormatError);
+  EXPECT_THROW(LoadStage(*stage, SaveStage(stage_)), EFormatError);
 }
 
 }  // namespace

@@ -78,6 +78,20 @@ inline std::string WriteFont(const std::string& bytes, const std::string& name =
   return path;
 }
 
+// A font "Pix" of size 10 whose printable ASCII letters are 8 x 8 squares
+// of one coverage (the space is blank), written into a fresh file.
+inline std::string SquareLetterFontFile(uint8_t coverage) {
+  TPixelFontHeader header = FontHeader("Pix", 10);
+  header.ascent = 8;
+  std::vector<TPixelGlyphSource> sources;
+  for (int code = 0x20; code < 0x7F; ++code) {
+    TPixelGlyphSource glyph{static_cast<uint16_t>(code), 8, 8, 0, 8, 10, {}};
+    glyph.rows.assign(64, code == ' ' ? 0 : coverage);
+    sources.push_back(glyph);
+  }
+  return WriteFont(EncodePixelFont(header, sources), "pix.oft");
+}
+
 // The system font service of the tests: faces as given, one ascent for every
 // size, glyphs from a table (a missing code is a blank character of advance size / 2).
 class TTableFonts : public ISystemFonts {

@@ -11,6 +11,7 @@
 #include "data/mount.h"
 #include "film/film.h"
 #include "film/film_describe.h"
+#include "game_pictures.h"
 #include "kit.h"
 #include "stage/picture_cache.h"
 #include "stage/stage.h"
@@ -19,20 +20,6 @@ namespace orvo::kit {
 namespace {
 
 constexpr const char* kName = "film";
-
-// The mounted game's files as the picture cache reads them.
-class TGameFiles : public IPictureFiles {
- public:
-  explicit TGameFiles(TVrFileManager& files) : files_(files) {}
-  bool Contains(const std::string& name) override { return files_.Exists(name); }
-  std::string Load(const std::string& name) override {
-    std::vector<uint8_t> bytes = files_.LoadBytes(name);
-    return std::string(bytes.begin(), bytes.end());
-  }
-
- private:
-  TVrFileManager& files_;
-};
 
 int Run(const std::vector<std::string>& args) {
   if (args.empty() || (args[0] != "info" && args[0] != "dump")) return UsageError(kName, "info or dump");
@@ -72,7 +59,7 @@ int Run(const std::vector<std::string>& args) {
   if (!TryUtf8ToCp932(name, game_name)) game_name = name;
   TRuntimeState state;
   TVrFileManager files;
-  TGameFiles picture_files(files);
+  TGamePictureFiles picture_files(files);
   TOrvoBaseList stage(state);
   stage.Pictures().SetFiles(&picture_files);
   TFilmManager film;

@@ -17,6 +17,7 @@
 #include "base/stream.h"
 #include "data/file_manager.h"
 #include "data/mount.h"
+#include "game_pictures.h"
 #include "kit.h"
 #include "platform/locale.h"
 #include "platform/system_fonts.h"
@@ -250,20 +251,6 @@ class TSizedPictures : public ITextPictures {
   // Pictures of --picture (or every picture without a game) draw nothing.
   bool Own(std::string_view source) const { return !fallback || sizes_.count(UpperAscii(source)) > 0; }
   const std::map<std::string, std::pair<int32_t, int32_t>>& sizes_;
-};
-
-// The mounted game's files as the picture cache reads them.
-class TGamePictureFiles : public IPictureFiles {
- public:
-  explicit TGamePictureFiles(TVrFileManager& files) : files_(files) {}
-  bool Contains(const std::string& name) override { return files_.Exists(name); }
-  std::string Load(const std::string& name) override {
-    std::vector<uint8_t> bytes = files_.LoadBytes(name);
-    return std::string(bytes.begin(), bytes.end());
-  }
-
- private:
-  TVrFileManager& files_;
 };
 
 bool ReadInput(const std::string& path, std::string& bytes) {
