@@ -56,6 +56,9 @@ struct TArchiveWriteOptions {
   std::optional<TStorageType> storage;
   // Seed of the generator that draws each entry's scramble seed.
   uint32_t seed = 0x4F76u;
+  // zlib level of compressed entries (-1: zlib's default). Files rewritten
+  // often, such as saves, trade a few bytes for speed with 1.
+  int compression_level = -1;
   TWriteProgress progress;
   // Tells whether a layered image file keeps its own pixel data uncompressed
   // (then the archive compresses it). Without it such files are stored raw.

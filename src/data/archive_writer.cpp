@@ -128,7 +128,7 @@ bool TVrFileCollection::Write(TStream& out, const TArchiveWriteOptions& options)
         scramble = false;
       }
       if (compress) {
-        bytes = DeflateBytes(AsChars(plain));
+        bytes = DeflateBytes(AsChars(plain), options.compression_level);
         if (source == TSource::File && !forced && bytes.size() * 10 > plain.size() * 9) {
           bytes = plain;
           compress = false;

@@ -15,9 +15,10 @@ constexpr size_t kSlice = 1u << 30;
 
 }  // namespace
 
-std::vector<uint8_t> DeflateBytes(std::string_view plain) {
+std::vector<uint8_t> DeflateBytes(std::string_view plain, int level) {
   z_stream z{};
-  if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) throw EWriteError("zlib: cannot start compression");
+  if (level < Z_DEFAULT_COMPRESSION || level > Z_BEST_COMPRESSION) level = Z_DEFAULT_COMPRESSION;
+  if (deflateInit(&z, level) != Z_OK) throw EWriteError("zlib: cannot start compression");
   std::vector<uint8_t> out(deflateBound(&z, static_cast<uLong>(std::min(plain.size(), kSlice))) + 64);
   size_t in_done = 0;
   size_t out_done = 0;

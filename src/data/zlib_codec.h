@@ -6,7 +6,9 @@
 
 namespace orvo {
 
-std::vector<uint8_t> DeflateBytes(std::string_view plain);
+// level: zlib's 1 (fastest) … 9 (smallest), or -1 for its default; every level
+// gives a stream any reader inflates.
+std::vector<uint8_t> DeflateBytes(std::string_view plain, int level = -1);
 // A damaged or truncated stream raises EFormatError. Output is bounded by
 // deflate's own best ratio, so a small input can never ask for a huge buffer.
 std::vector<uint8_t> InflateBytes(std::string_view stored);

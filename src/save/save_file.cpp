@@ -72,7 +72,11 @@ void TSaveFile::Open(TVrFileCollection& collection) const {
 void TSaveFile::Write(TVrFileCollection& collection) {
   if (location_.path.empty()) throw EWriteError("No save file");
   TMemoryStream written;
-  collection.Write(written);
+  // The whole file is rewritten at every save: the fastest zlib level keeps
+  // a save quick, and any reader inflates every level.
+  TArchiveWriteOptions write;
+  write.compression_level = 1;
+  collection.Write(written, write);
   const std::vector<uint8_t>& bytes = written.Bytes();
   TAtomicWriteOptions options = write_options_;
   options.backup_path = location_.path + ".bak";
