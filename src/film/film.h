@@ -7,6 +7,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -207,6 +208,8 @@ class TCustomFrameList {
   void ReadImageBlock(TBinaryReader& reader, int32_t version);
   void ReadClip(TBinaryReader& reader);
   void ReadBlur(TBinaryReader& reader);
+  void ReadInts(TBinaryReader& reader, std::initializer_list<int> quantities);
+  void ReadReals(TBinaryReader& reader, std::initializer_list<int> quantities);
   TOrvoObject* EnsureTrackObject();
   TOrvoControl* EnsureChainObject(uint8_t code);
   void PlaceOnScreen(TOrvoControl& object);

@@ -270,52 +270,44 @@ void TCustomFrameList::StartEndPositions(int32_t& sx, int32_t& sy, int32_t& ex, 
 
 // ---- reading
 
+// The file stores a group of quantities as all their start values, then all their end values.
+void TCustomFrameList::ReadInts(TBinaryReader& reader, std::initializer_list<int> quantities) {
+  for (int q : quantities) start_int[q] = reader.ReadInt32();
+  for (int q : quantities) end_int[q] = reader.ReadInt32();
+}
+
+void TCustomFrameList::ReadReals(TBinaryReader& reader, std::initializer_list<int> quantities) {
+  for (int q : quantities) start_real[q] = reader.ReadDouble();
+  for (int q : quantities) end_real[q] = reader.ReadDouble();
+}
+
 void TCustomFrameList::ReadClip(TBinaryReader& reader) {
-  start_int[qClipLeft] = reader.ReadInt32();
-  start_int[qClipTop] = reader.ReadInt32();
-  start_int[qClipWidth] = reader.ReadInt32();
-  start_int[qClipHeight] = reader.ReadInt32();
-  end_int[qClipLeft] = reader.ReadInt32();
-  end_int[qClipTop] = reader.ReadInt32();
-  end_int[qClipWidth] = reader.ReadInt32();
-  end_int[qClipHeight] = reader.ReadInt32();
+  ReadInts(reader, {qClipLeft, qClipTop, qClipWidth, qClipHeight});
   ease_clip_x = reader.ReadByte();
   ease_clip_y = reader.ReadByte();
 }
 
-void TCustomFrameList::ReadBlur(TBinaryReader& reader) {
-  start_int[qBlurSpan] = reader.ReadInt32();
-  start_int[qBlurDelay] = reader.ReadInt32();
-  end_int[qBlurSpan] = reader.ReadInt32();
-  end_int[qBlurDelay] = reader.ReadInt32();
-}
+void TCustomFrameList::ReadBlur(TBinaryReader& reader) { ReadInts(reader, {qBlurSpan, qBlurDelay}); }
 
 void TCustomFrameList::ReadImageBlock(TBinaryReader& reader, int32_t version) {
   anchor_x = reader.ReadInt32();
   anchor_y = reader.ReadInt32();
-  start_int[qX] = reader.ReadInt32();
-  start_int[qY] = reader.ReadInt32();
-  end_int[qX] = reader.ReadInt32();
-  end_int[qY] = reader.ReadInt32();
+  ReadInts(reader, {qX, qY});
   ease_x = reader.ReadByte();
   ease_y = reader.ReadByte();
   if (version < 110) {
     start_real[qAngle] = reader.ReadInt32();
     end_real[qAngle] = reader.ReadInt32();
   } else {
-    start_real[qAngle] = reader.ReadDouble();
-    end_real[qAngle] = reader.ReadDouble();
+    ReadReals(reader, {qAngle});
   }
-  start_real[qZoomX] = reader.ReadDouble();
-  end_real[qZoomX] = reader.ReadDouble();
+  ReadReals(reader, {qZoomX});
   ease_zoom_x = reader.ReadByte();
-  start_int[qAlpha] = reader.ReadInt32();
-  end_int[qAlpha] = reader.ReadInt32();
+  ReadInts(reader, {qAlpha});
   ease_angle = reader.ReadByte();
   if (version > 100) ReadClip(reader);
   if (version >= 105) {
-    start_real[qZoomY] = reader.ReadDouble();
-    end_real[qZoomY] = reader.ReadDouble();
+    ReadReals(reader, {qZoomY});
     ease_zoom_y = reader.ReadByte();
   } else {
     start_real[qZoomY] = start_real[qZoomX];
@@ -341,19 +333,11 @@ void TCustomFrameList::ReadTrack(TBinaryReader& reader, const std::string& film_
     period = WrapMul(period, 2);
   }
   const auto rect_block = [&] {
-    start_int[qX] = reader.ReadInt32();
-    start_int[qY] = reader.ReadInt32();
-    end_int[qX] = reader.ReadInt32();
-    end_int[qY] = reader.ReadInt32();
+    ReadInts(reader, {qX, qY});
     ease_x = reader.ReadByte();
     ease_y = reader.ReadByte();
   };
-  const auto sizes = [&] {
-    start_int[qWidth] = reader.ReadInt32();
-    start_int[qHeight] = reader.ReadInt32();
-    end_int[qWidth] = reader.ReadInt32();
-    end_int[qHeight] = reader.ReadInt32();
-  };
+  const auto sizes = [&] { ReadInts(reader, {qWidth, qHeight}); };
   switch (kind_) {
     case TTrackKind::Image:
     case TTrackKind::Tile:
@@ -361,10 +345,7 @@ void TCustomFrameList::ReadTrack(TBinaryReader& reader, const std::string& film_
       path = ResolveFilmPath(reader.ReadString(), film_folder);
       if (kind_ == TTrackKind::Tile) {
         sizes();
-        start_int[qScrollX] = reader.ReadInt32();
-        start_int[qScrollY] = reader.ReadInt32();
-        end_int[qScrollX] = reader.ReadInt32();
-        end_int[qScrollY] = reader.ReadInt32();
+        ReadInts(reader, {qScrollX, qScrollY});
         ease_scroll_x = reader.ReadByte();
         ease_scroll_y = reader.ReadByte();
         distance_x = reader.ReadInt32();
@@ -386,15 +367,11 @@ void TCustomFrameList::ReadTrack(TBinaryReader& reader, const std::string& film_
       break;
     case TTrackKind::Box:
       rect_block();
-      start_int[qAlpha] = reader.ReadInt32();
-      end_int[qAlpha] = reader.ReadInt32();
+      ReadInts(reader, {qAlpha});
       sizes();
-      start_int[qFillColor] = reader.ReadInt32();
-      end_int[qFillColor] = reader.ReadInt32();
-      start_int[qBorderWidth] = reader.ReadInt32();
-      end_int[qBorderWidth] = reader.ReadInt32();
-      start_int[qBorderColor] = reader.ReadInt32();
-      end_int[qBorderColor] = reader.ReadInt32();
+      ReadInts(reader, {qFillColor});
+      ReadInts(reader, {qBorderWidth});
+      ReadInts(reader, {qBorderColor});
       if (version > 100) ReadClip(reader);
       if (version >= 109) ReadBlur(reader);
       break;
@@ -410,10 +387,8 @@ void TCustomFrameList::ReadTrack(TBinaryReader& reader, const std::string& film_
       break;
     case TTrackKind::Sound:
       path = ResolveFilmPath(reader.ReadString(), film_folder);
-      start_int[qVolume] = reader.ReadInt32();
-      end_int[qVolume] = reader.ReadInt32();
-      start_int[qPan] = reader.ReadInt32();
-      end_int[qPan] = reader.ReadInt32();
+      ReadInts(reader, {qVolume});
+      ReadInts(reader, {qPan});
       ease_volume = reader.ReadByte();
       ease_pan = reader.ReadByte();
       if (version <= 107) {
@@ -426,27 +401,17 @@ void TCustomFrameList::ReadTrack(TBinaryReader& reader, const std::string& film_
       path = ResolveFilmPath(source, film_folder);
       motion_type = reader.ReadByte();
       pre_run = reader.ReadInt32();
-      start_int[qInterval] = reader.ReadInt32();
-      end_int[qInterval] = reader.ReadInt32();
-      start_int[qSpread] = reader.ReadInt32();
-      end_int[qSpread] = reader.ReadInt32();
-      start_int[qEmitX] = reader.ReadInt32();
-      start_int[qEmitY] = reader.ReadInt32();
-      end_int[qEmitX] = reader.ReadInt32();
-      end_int[qEmitY] = reader.ReadInt32();
-      start_int[qRangeX] = reader.ReadInt32();
-      start_int[qRangeY] = reader.ReadInt32();
-      end_int[qRangeX] = reader.ReadInt32();
-      end_int[qRangeY] = reader.ReadInt32();
+      ReadInts(reader, {qInterval});
+      ReadInts(reader, {qSpread});
+      ReadInts(reader, {qEmitX, qEmitY});
+      ReadInts(reader, {qRangeX, qRangeY});
       ease_emit_x = reader.ReadByte();
       ease_emit_y = reader.ReadByte();
-      for (int k = 0; k < 3; ++k) start_real[qFactor1 + k] = reader.ReadDouble();
-      for (int k = 0; k < 3; ++k) end_real[qFactor1 + k] = reader.ReadDouble();
+      ReadReals(reader, {qFactor1, qFactor1 + 1, qFactor1 + 2});
       rect_block();
       sizes();
       ReadClip(reader);
-      start_int[qAlpha] = reader.ReadInt32();
-      end_int[qAlpha] = reader.ReadInt32();
+      ReadInts(reader, {qAlpha});
       loop = version >= 112 ? reader.ReadByte() != 0 : !IsMotionFileName(source);
       break;
     }
@@ -454,10 +419,7 @@ void TCustomFrameList::ReadTrack(TBinaryReader& reader, const std::string& film_
       rect_block();
       sizes();
       ReadClip(reader);
-      start_real[qZoomX] = reader.ReadDouble();
-      start_real[qZoomY] = reader.ReadDouble();
-      end_real[qZoomX] = reader.ReadDouble();
-      end_real[qZoomY] = reader.ReadDouble();
+      ReadReals(reader, {qZoomX, qZoomY});
       ease_zoom_x = reader.ReadByte();
       ease_zoom_y = reader.ReadByte();
       power = reader.ReadInt32();
